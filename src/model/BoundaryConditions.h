@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Model.h"
+
+namespace korvel {
+
+// Mould surface target and the reference temperature of the mould's coefficients, °C.
+constexpr double kMouldSurfaceTarget = 1100;
+constexpr double kMouldReference = 160;
+
+// Spray coefficient of a section with water flow q (m³/h) and nn nozzles, W/(m²·K). A section with
+// no nozzles sprays nothing and keeps the bare 293.19.
+double SprayCoefficient(double q, double nn);
+
+// Start of a step, from the distance before the advance: Tenv and EpsSurf of the zone.
+void ZoneScalarsAtStepStart(Model& m);
+
+// End of a step, from the new distance: KFace, AlfaSec, AlfaX, AlfaY and, in the mould, the surface
+// temperatures.
+void SurfaceCoefficientsAtStepEnd(Model& m);
+
+} // namespace korvel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CastingData.h"
+#include "ModelParams.h"
+#include "ModelState.h"
+
+namespace korvel {
+
+// Density of solid steel, kg/m³; the solid fraction of a cell is MSol / (kRoSolid * SCell).
+constexpr double kRoSolid = 7800;
+// Liquid steel: specific heat J/(kg·K), conductivity W/(m·K), kinematic viscosity m²/s.
+constexpr double kCpLiquid = 840;
+constexpr double kLamLiquid = 26;
+constexpr double kNuLiquid = 1.1e-6;
+constexpr double kGravity = 9.81;
+
+// The casting data, the model parameters and the state of the slice they describe. Every procedure of
+// the model works on one of these by reference; the program owns the single process-wide instance.
+struct Model {
+    CastingData data;
+    ModelParams params;
+    ModelState state;
+
+    // Solid fraction of node (i, j).
+    double Fs(int i, int j) const { return state.MSol[i][j] / (kRoSolid * state.SCell); }
+    // Distance of the slice from the meniscus, m.
+    double Z() const { return data.Vlit / 60 * state.Tau; }
+};
+
+// Sizes the state from the casting data and the model parameters: derives the geometry, then
+// re-creates every field and line array filled with zeros. The run scalars are left as they are.
+void SizeState(Model& m);
+
+} // namespace korvel

@@ -1,0 +1,21 @@
+# Registers every tst_*.cpp of the calling directory as its own Qt Test executable, linked with the
+# given libraries. Widgets tests run on the offscreen platform; tst_gl_*.cpp files need OpenGL (the
+# 3-D charts) and run under xvfb-run on the xcb platform.
+find_program(XVFB_RUN xvfb-run)
+function(korvel_add_qt_tests)
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+    foreach(src ${tests})
+        get_filename_component(name ${src} NAME_WE)
+        add_executable(${name} ${src})
+        target_link_libraries(${name} PRIVATE ${ARGN} Qt6::Test)
+        if(name MATCHES "^tst_gl_")
+            if(XVFB_RUN)
+                add_test(NAME ${name} COMMAND ${XVFB_RUN} -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:${name}>)
+                set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" RUN_SERIAL ON)
+            endif()
+        else()
+            add_test(NAME ${name} COMMAND ${name})
+            set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        endif()
+    endforeach()
+endfunction()
