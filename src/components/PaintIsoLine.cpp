@@ -8,6 +8,9 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <string>
 
 TpzPaintIsoLine::TpzPaintIsoLine(QWidget* parent) : QWidget(parent) {
     resize(105, 105);
@@ -102,12 +105,21 @@ void TpzPaintIsoLine::SetGradeLevel(int k, long double v) {
 }
 
 QString TpzPaintIsoLine::LabelText(int k) const {
-    // QString::asprintf always formats with '.', whatever the C locale is; swap in the user's separator.
-    QString text =
-        QString::asprintf("%*.*f", FLengthIsoLine, FDecimalIsoLine, static_cast<double>(GradeLevel(k)));
+    const long double value = GradeLevel(k);
+    const int length = std::snprintf(nullptr, 0, "%*.*Lf", FLengthIsoLine, FDecimalIsoLine, value);
+    if (length <= 0) return QString();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%*.*Lf", FLengthIsoLine, FDecimalIsoLine, value);
+    text.resize(static_cast<size_t>(length));
+    // The C library writes the separator of its own numeric locale; show the user's one.
+    QString result = QString::fromLocal8Bit(text);
+    const QString cPoint = QString::fromLocal8Bit(std::localeconv()->decimal_point);
     const QString point = QLocale().decimalPoint();
-    if (point != QLatin1String(".")) text.replace(QLatin1Char('.'), point);
-    return text;
+    if (FDecimalIsoLine > 0 && !cPoint.isEmpty() && cPoint != point) {
+        const qsizetype at = result.lastIndexOf(cPoint);
+        if (at >= 0) result.replace(at, cPoint.size(), point);
+    }
+    return result;
 }
 
 void TpzPaintIsoLine::PaintScale(QPainter& p) {
