@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QString>
+
+// A numeric field with no limits. Without the focus it shows its value through a display pattern
+// ("," groups the digits, "0" is a digit, "." the decimal separator, anything else a literal suffix,
+// e.g. ",0.00%"); with the focus it edits the plain number rounded to its decimals. The locale's decimal
+// separator is shown; both ',' and '.' are taken when typing.
+class NumericEdit : public QLineEdit {
+    Q_OBJECT
+    Q_PROPERTY(double value READ value WRITE setValue NOTIFY valueChanged)
+
+public:
+    explicit NumericEdit(QWidget* parent = nullptr);
+    NumericEdit(const QString& displayFormat, int decimals, QWidget* parent = nullptr);
+
+    void setDisplayFormat(const QString& pattern);
+    QString displayFormat() const { return m_pattern; }
+    void setDecimals(int decimals);
+    int decimals() const { return m_decimals; }
+
+    double value() const { return m_value; }
+    void setValue(double v);
+
+    // The value as the pattern shows it, in the given locale.
+    static QString FormatPattern(double v, const QString& pattern, const QLocale& locale = QLocale());
+    // The plain number as the field edits it.
+    static QString FormatPlain(double v, int decimals, const QLocale& locale = QLocale());
+    // Reads typed text; an empty text is 0. Returns false for text that is not a number.
+    static bool ParseText(const QString& text, double* v);
+    // v rounded to the given number of decimals (unchanged where rounding would overflow).
+    static double RoundTo(double v, int decimals);
+
+signals:
+    void valueChanged(double v);
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    void onTextEdited(const QString& text);
+    void refreshText();
+
+    double m_value = 0;
+    QString m_pattern = QStringLiteral(",0.00");
+    int m_decimals = 2;
+};
