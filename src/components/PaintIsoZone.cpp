@@ -284,8 +284,19 @@ void TpzPaintIsoZone::PaintCells(QPainter& p) {
     const long double plusInf = 1.0L / FMachinEps;
     const long double minusInf = -1.0L / FMachinEps;
     const int grades = scale->ColGrade();
+    // One pen and brush per grade, kept between paints: handing shared ones to the painter allocates nothing.
+    if (static_cast<int>(FGradeBrushes.size()) != grades) {
+        FGradeBrushes.resize(grades);
+        FGradePens.resize(grades);
+    }
+    for (int k = 0; k < grades; ++k) {
+        const QColor colour = scale->GradeColor(k);
+        if (FGradeBrushes[k].style() != Qt::SolidPattern || FGradeBrushes[k].color() != colour) {
+            FGradeBrushes[k] = QBrush(colour, Qt::SolidPattern);
+            FGradePens[k] = QPen(colour, 0, Qt::SolidLine);
+        }
+    }
     p.setRenderHint(QPainter::Antialiasing, false);
-    QPen pen(Qt::black, 0, Qt::SolidLine);
     for (int i = 0; i <= FPointsRow - 2; ++i) {
         for (int j = 0; j <= FPointsCol - 2; ++j) {
             const long double x0 = RowCoord(i), x1 = RowCoord(i + 1);
@@ -298,10 +309,8 @@ void TpzPaintIsoZone::PaintCells(QPainter& p) {
             const TIsoVertex centre{(x0 + x1) / 2.0L, (y0 + y1) / 2.0L, (T00 + T01 + T11 + T10) / 4.0L};
             const TIsoVertex* corners[5] = {&v00, &v01, &v11, &v10, &v00};
             for (int k = 0; k < grades; ++k) {
-                const QColor colour = scale->GradeColor(k);
-                pen.setColor(colour);
-                p.setPen(pen);
-                p.setBrush(colour);
+                p.setPen(FGradePens[k]);
+                p.setBrush(FGradeBrushes[k]);
                 const long double hi = k == 0 ? plusInf : scale->GradeLevel(k - 1);
                 const long double lo = k == grades - 1 ? minusInf : scale->GradeLevel(k);
                 for (int t = 0; t < 4; ++t) {

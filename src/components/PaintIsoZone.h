@@ -2,6 +2,8 @@
 
 #include "components/PaintIsoLine.h"
 
+#include <QBrush>
+#include <QPen>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
@@ -124,6 +126,9 @@ private:
     std::vector<long double> FRowCoords;
     std::vector<long double> FColCoords;
     std::vector<long double> FValues; // row-major: index i * PointsCol + j
+
+    std::vector<QBrush> FGradeBrushes;
+    std::vector<QPen> FGradePens;
 
     QPoint FPoints[ClipBufferSize];
     TClipPoint FClipPoints[ClipBufferSize];

@@ -37,5 +37,7 @@ int RoundToPixel(long double x) {
     if (std::isnan(x)) return 0;
     const long double limit = PixelLimit;
     x = std::clamp(x, -limit, limit);
-    return static_cast<int>(std::nearbyint(x));
+    // rint rounds like nearbyint in the default mode (ties to even) but skips saving the FP environment,
+    // which makes it several times faster on long double.
+    return static_cast<int>(std::rint(x));
 }
