@@ -21,6 +21,11 @@ struct Model {
     ModelParams params;
     ModelState state;
 
+    // The flow field refreshes the ferrostatic pressure at every node it processes. By default it sums
+    // the section's solid fractions once per evaluation (nothing they depend on changes meanwhile);
+    // set this to re-sum them at every refresh, the straightforward and slow way (for comparison).
+    bool ReferenceFerroPressure = false;
+
     // Solid fraction of node (i, j).
     double Fs(int i, int j) const { return state.MSol[i][j] / (kRoSolid * state.SCell); }
     // Distance of the slice from the meniscus, m.

@@ -11,8 +11,4 @@ void GasPoreTest(Model& m, int i, int j);
 // Interdendritic flow velocities FlowU, FlowV of every node; mode 2 for carbon, else sulphur.
 void FlowField(Model& m, int mode);
 
-// Straightforward ferrostatic pressure: re-sums the solid fractions at every call. The flow field uses
-// a fast equivalent that sums once per call of FlowField; this one is the reference for tests.
-void FerroPressureReference(Model& m);
-
 } // namespace korvel

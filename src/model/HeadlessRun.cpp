@@ -1,0 +1,77 @@
+#include "HeadlessRun.h"
+
+#include "RunInit.h"
+#include "TimeStep.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <utility>
+
+namespace korvel {
+
+std::string CheckRunInput(const CastingData& d, const ModelParams& p) {
+    const std::pair<const char*, double> all[] = {
+        {"C", d.C},         {"Mn", d.Mn},        {"Si", d.Si},         {"S", d.S},
+        {"P", d.P},         {"Cr", d.Cr},        {"Ni", d.Ni},         {"Cu", d.Cu},
+        {"Al", d.Al},       {"V", d.V},          {"Mg", d.Mg},         {"H2", d.H2},
+        {"Температура разливки", d.T0}, {"Скорость разливки", d.Vlit}, {"Расход воды на первую секцию", d.Q1},
+        {"Расход воды на вторую секцию", d.Q2}, {"Расход воды на третью секцию", d.Q3},
+        {"Расход воды на четвертую секцию", d.Q4}, {"Количество форсунок первой секции", d.Nn1},
+        {"Количество форсунок второй секции", d.Nn2}, {"Количество форсунок третьей секции", d.Nn3},
+        {"Количество форсунок четвертой секции", d.Nn4}, {"Радиус Korvel", d.Rkorvel},
+        {"Длина кристаллизатора", d.Lkrist}, {"Зона вторичного охлаждения", d.Lzvo},
+        {"Длина 1-й секции ЗВО", d.Lend1}, {"Длина 2-й секции ЗВО", d.Lend2}, {"Длина 3-й секции ЗВО", d.Lend3},
+        {"Длина 4-й секции ЗВО", d.Lend4}, {"Заготовка, X", d.HalfX}, {"Заготовка, Y", d.HalfY},
+        {"Время процесса", d.TauEnd},  {"Шаг расчета", p.Dt}};
+    for (const auto& [name, value] : all) {
+        if (!std::isfinite(value)) return std::string("Поле «") + name + "» должно содержать число.";
+    }
+    if (!(d.HalfX > 0)) return "Размер заготовки по оси X должен быть больше нуля.";
+    if (!(d.HalfY > 0)) return "Размер заготовки по оси Y должен быть больше нуля.";
+    if (!(d.Vlit > 0)) return "Скорость разливки должна быть больше нуля.";
+    if (!(p.Dt > 0)) return "Шаг расчета должен быть больше нуля.";
+    if (p.L < kMinNodes || p.L > kMaxNodes) return "Количество узлов по оси X должно быть от 4 до 100.";
+    if (p.M < kMinNodes || p.M > kMaxNodes) return "Количество узлов по оси Y должно быть от 4 до 100.";
+    return {};
+}
+
+bool StateIsFinite(const Model& m) {
+    const ModelState& s = m.state;
+    for (int i = 1; i <= m.params.L; ++i) {
+        for (int j = 1; j <= m.params.M; ++j) {
+            if (!std::isfinite(s.Tem[i][j]) || !std::isfinite(s.CMean[i][j]) || !std::isfinite(s.SMean[i][j]))
+                return false;
+        }
+    }
+    return true;
+}
+
+RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show, long long maxSteps) {
+    SizeState(m);
+    InitialiseRun(m);
+    show(m, true);
+    RunOutcome out;
+    int counter = 0;
+    for (;;) {
+        if (m.state.Tau >= m.data.TauEnd) break;
+        if (maxSteps >= 0 && out.steps >= maxSteps) {
+            out.end = RunEnd::Stopped;
+            break;
+        }
+        ++counter;
+        TimeStep(m);
+        ++out.steps;
+        if (!StateIsFinite(m)) {
+            out.end = RunEnd::NotFinite;
+            return out;
+        }
+        if (counter == 10) {
+            show(m, false);
+            counter = 0;
+        }
+    }
+    show(m, false);
+    return out;
+}
+
+} // namespace korvel

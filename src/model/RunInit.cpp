@@ -1,0 +1,26 @@
+#include "RunInit.h"
+
+namespace korvel {
+
+void InitialiseRun(Model& m) {
+    const CastingData& d = m.data;
+    ModelState& s = m.state;
+    s.Tau = 0;
+    for (int i = 1; i <= m.params.L; ++i) {
+        for (int j = 1; j <= m.params.M; ++j) {
+            s.Tem[i][j] = d.T0;
+            s.SLiq[i][j] = d.S;
+            s.CLiq[i][j] = d.C;
+            s.SMean[i][j] = d.S;
+            s.CMean[i][j] = d.C;
+            s.SSol[i][j] = 0;
+            s.CSol[i][j] = 0;
+            s.MSolOld[i][j] = 0;
+            s.MSol[i][j] = 0;
+            s.ArmSpacing1[i][j] = s.Hx;
+            s.ArmSpacing2[i][j] = s.Hx;
+        }
+    }
+}
+
+} // namespace korvel

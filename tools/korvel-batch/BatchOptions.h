@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/Model.h"
+
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+// What the batch runner was asked to do.
+struct BatchOptions {
+    bool builtin = false;   // start from the record's built-in defaults, not the data window's start values
+    long long steps = -1;   // at most this many steps (-1: until TauEnd)
+    std::string json;       // write the final state and the history here
+    std::string csvDir;     // write the CSV results here
+    bool help = false;
+    std::vector<std::pair<std::string, double>> overrides;
+};
+
+// Parses the command line; on a bad argument returns false with a message in `error`.
+bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, std::string& error);
+
+// The casting data and model parameters that a freshly started program would run with, then the
+// overrides. Returns false with a message when a key is unknown.
+bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error);
+
+// The keys that overrides accept: the fields of the casting data and the model parameters.
+std::vector<std::string> OverrideKeys();
+
+} // namespace korvel
