@@ -13,19 +13,6 @@ class TestPaintIsoLine : public QObject {
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
-    void defaults() {
-        TpzPaintIsoLine s;
-        QCOMPARE(s.ColGrade(), 3);
-        QCOMPARE(s.WidthColorGrade(), 30);
-        QCOMPARE(s.LengthIsoLine(), 7);
-        QCOMPARE(s.DecimalIsoLine(), 0);
-        CHECK_NEAR(s.SimpleIsoLine(), 1600, 0);
-        QCOMPARE(s.BevelOuter(), TpzPaintIsoLine::bvNone);
-        CHECK_NEAR(s.GradeLevel(0), 1600, 0);
-        CHECK_NEAR(s.GradeLevel(1), 1600, 0);
-        QCOMPARE(s.size(), QSize(105, 105));
-    }
-
     void gradeColours() {
         TpzPaintIsoLine s;
         s.setColGrade(9);
