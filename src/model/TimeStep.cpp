@@ -54,9 +54,11 @@ void SolveDiffusionLine(Model& m, int n, NodeField& liq, Node node) {
     });
 }
 
+} // namespace
+
 // The sulphur (resp. carbon) balance: the section must hold L · M times the nominal content; the
 // difference is spread over the liquid nodes above their liquidus.
-void Balance(Model& m, const NodeField& mean, NodeField& liq, double nominal) {
+void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nominal) {
     ModelState& s = m.state;
     const int L = m.params.L;
     const int M = m.params.M;
@@ -72,8 +74,6 @@ void Balance(Model& m, const NodeField& mean, NodeField& liq, double nominal) {
         }
     }
 }
-} // namespace
-
 void UpdateCellMeans(Model& m) {
     ModelState& s = m.state;
     for (int i = 1; i <= m.params.L; ++i) {
@@ -143,8 +143,8 @@ void TimeStep(Model& m) {
     }
 
     // 10., 11. Mass balance of sulphur, then carbon.
-    Balance(m, s.SMean, s.SLiq, d.S);
-    Balance(m, s.CMean, s.CLiq, d.C);
+    BalanceSolute(m, s.SMean, s.SLiq, d.S);
+    BalanceSolute(m, s.CMean, s.CLiq, d.C);
 
     // 12.
     UpdateCellMeans(m);

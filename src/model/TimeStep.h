@@ -16,6 +16,10 @@ void SolveLine(const ModelState& s, int n, Put&& put) {
     }
 }
 
+// Mass balance of one solute: when the means do not add up to L · M times the nominal content, the
+// difference is spread over the liquid nodes above the liquidus of their mean composition.
+void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nominal);
+
 // Cell means of sulphur and carbon from the liquid and solid concentrations and the solid mass.
 void UpdateCellMeans(Model& m);
 
