@@ -46,9 +46,11 @@ bool StateIsFinite(const Model& m) {
     return true;
 }
 
-RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show, long long maxSteps) {
+RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show, long long maxSteps,
+                       ResultsTracker* tracker) {
     SizeState(m);
     InitialiseRun(m);
+    if (tracker) tracker->Start(m);
     show(m, true);
     RunOutcome out;
     int counter = 0;
@@ -65,6 +67,7 @@ RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool fir
             out.end = RunEnd::NotFinite;
             return out;
         }
+        if (tracker) tracker->Step(m);
         if (counter == 10) {
             show(m, false);
             counter = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DerivedResults.h"
 #include "Model.h"
 
 #include <functional>
@@ -26,6 +27,8 @@ struct RunOutcome {
 // until Tau reaches TauEnd, maxSteps (if >= 0) steps have run or a field becomes non-finite.
 // show(m, first) is called after the initialisation (first = true), after every tenth step and once
 // at the end, never with a non-finite state.
-RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show, long long maxSteps = -1);
+// A tracker, when given, follows every step for the derived results.
+RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show, long long maxSteps = -1,
+                       ResultsTracker* tracker = nullptr);
 
 } // namespace korvel

@@ -2,11 +2,14 @@
 
 #include "BatchOptions.h"
 #include "model/HeadlessRun.h"
+#include "model/ResultsExport.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -35,15 +38,7 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
 3 — поле стало нечисловым во время расчета (расчет остановлен).
 )";
 
-struct HistoryPoint {
-    double tau, center, corner, midX, midY, quarterX, quarterY;
-};
-
-HistoryPoint Sample(const Model& m) {
-    const ModelState& s = m.state;
-    const int L = m.params.L, M = m.params.M;
-    return {s.Tau, s.Tem[L][M], s.Tem[1][1], s.Tem[L][1], s.Tem[1][M], s.Tem[L / 2][1], s.Tem[1][M / 2]};
-}
+using HistoryPoint = ChartSample;
 
 void PrintNumber(std::FILE* f, double v) {
     if (std::isfinite(v)) {
@@ -66,7 +61,8 @@ void WriteField(std::FILE* f, const Model& m, const NodeField& field) {
     std::fputc(']', f);
 }
 
-bool WriteJson(const std::string& path, const Model& m, long long steps, const std::vector<HistoryPoint>& history) {
+bool WriteJson(const std::string& path, const Model& m, long long steps, const std::vector<HistoryPoint>& history,
+               const DerivedResults& r) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return false;
     const ModelState& s = m.state;
@@ -110,7 +106,23 @@ bool WriteJson(const std::string& path, const Model& m, long long steps, const s
         std::fputc('}', f);
         first = false;
     }
-    std::fputs("]}\n", f);
+    std::fputs("],\n \"results\": {", f);
+    const std::pair<const char*, double> results[] = {
+        {"shellFaceX", r.solid.faceX},           {"shellFaceY", r.solid.faceY},
+        {"shellDiagonal", r.solid.diagonal},     {"mushyInnerFaceX", r.liquid.faceX},
+        {"mushyInnerFaceY", r.liquid.faceY},     {"mushyInnerDiagonal", r.liquid.diagonal},
+        {"metallurgicalLength", r.metallurgicalReached ? r.metallurgicalLength : NAN},
+        {"centreTemperature", r.centreTemperature}, {"mouldExitZ", r.mouldExitSeen ? r.mouldExitZ : NAN},
+        {"mouldExitShellFaceX", r.mouldExit.faceX}, {"mouldExitShellFaceY", r.mouldExit.faceY},
+        {"reheatFaceX", r.reheatFaceX},          {"reheatFaceXZ", r.reheatFaceXZ},
+        {"reheatFaceY", r.reheatFaceY},          {"reheatFaceYZ", r.reheatFaceYZ}};
+    first = true;
+    for (const auto& [name, v] : results) {
+        std::fprintf(f, "%s\"%s\": ", first ? "" : ", ", name);
+        PrintNumber(f, v);
+        first = false;
+    }
+    std::fputs("}}\n", f);
     return std::fclose(f) == 0;
 }
 
@@ -126,7 +138,7 @@ void PrintSummary(const Model& m, long long steps, RunEnd end, double cpuSeconds
             smax = std::max(smax, s.SMean[i][j]);
         }
     }
-    const HistoryPoint h = Sample(m);
+    const HistoryPoint h = SampleChartNodes(m);
     std::printf("Сетка %d x %d, шаг %g с\n", L, M, m.params.Dt);
     std::printf("Время процесса, с:            %.1f (%lld шагов)%s\n", s.Tau, steps,
                 end == RunEnd::Stopped ? ", остановлен по --steps" : "");
@@ -166,16 +178,28 @@ int main(int argc, char** argv) {
     std::vector<HistoryPoint> history;
     const auto wall0 = std::chrono::steady_clock::now();
     const std::clock_t cpu0 = std::clock();
+    ResultsTracker tracker;
     const RunOutcome out = RunHeadless(
         m, [&](const Model& state, bool first) {
-            if (!first) history.push_back(Sample(state));
+            if (!first) history.push_back(SampleChartNodes(state));
         },
-        o.steps);
+        o.steps, &tracker);
+    const DerivedResults results = tracker.Results(m);
     const double cpu = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
 
     PrintSummary(m, out.steps, out.end, cpu, wall);
-    if (!o.json.empty() && !WriteJson(o.json, m, out.steps, history)) {
+    for (const std::string& line : DescribeResults(results)) std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    if (!o.csvDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(o.csvDir, ec);
+        if (const std::string err = WriteResultsCsv(o.csvDir, m, history, results); !err.empty()) {
+            std::fprintf(stderr, "korvel-batch: %s\n", err.c_str());
+            return 1;
+        }
+    }
+    if (!o.json.empty() && !WriteJson(o.json, m, out.steps, history, results)) {
         std::fprintf(stderr, "korvel-batch: не удалось записать %s\n", o.json.c_str());
         return 1;
     }
