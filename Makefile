@@ -17,14 +17,14 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD_DIR)/src/app/korvel ]; then $(BUILD_DIR)/src/app/korvel; \
-	else $(BUILD_DIR)/tools/korvel-batch --summary-only; fi
+	@$(BUILD_DIR)/src/app/korvel
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@$(BUILD_DIR)/bench/bench_model
+	@if [ -x $(BUILD_DIR)/bench/bench_paint ]; then QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench_paint; fi
 
 clean:
 	@rm -rf $(BUILD_DIR)
