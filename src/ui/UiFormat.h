@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// printf "%W.Df" for figures on screen: fixed-point with `decimals` digits, the locale's decimal
+// separator, padded with leading blanks to `width` characters (a wider number is written in full).
+QString FormatFixed(double v, int width, int decimals);

@@ -1,0 +1,229 @@
+#include "UnTemTau.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLegend>
+#include <QLineSeries>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct SeriesDef {
+    const char* title;
+    QColor colour;
+};
+
+// Titles and colours of Series1..Series6, in the order the points are appended.
+const SeriesDef kSeries[6] = {
+    {"Центр слитка", QColor(255, 0, 0)},
+    {"Угол слитка", QColor(0, 128, 0)},
+    {"Середина грани по оси X", QColor(255, 255, 0)},
+    {"Середина грани по оси Y", QColor(0, 0, 255)},
+    {"1/4 грани по оси X", QColor(255, 255, 255)},
+    {"1/4 грани по оси Y", QColor(128, 128, 128)},
+};
+
+// Ranges of the axes while there are no points.
+constexpr double kEmptyMinX = 0, kEmptyMaxX = 10;
+constexpr double kEmptyMinY = 0, kEmptyMaxY = 1600;
+
+} // namespace
+
+TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Температурный режим заготовки по длине Korvel"));
+    resize(455, 480);
+
+    Chart1 = new QChart;
+    Chart1->setTitle(QString());
+    Chart1->setAnimationOptions(QChart::NoAnimation);
+    Chart1->legend()->setAlignment(Qt::AlignBottom);
+    Chart1->legend()->setVisible(true);
+    // The back wall is white but not filled: the chart's own background shows through it.
+    Chart1->setPlotAreaBackgroundBrush(Qt::white);
+    Chart1->setPlotAreaBackgroundVisible(false);
+    Chart1->setBackgroundBrush(palette().window());
+    Chart1->setBackgroundRoundness(0);
+
+    AxisBottom = new QValueAxis;
+    AxisBottom->setTitleText(QStringLiteral("Время, мин"));
+    AxisBottom->setLabelFormat(QStringLiteral("%.1f"));
+    AxisLeft = new QValueAxis;
+    AxisLeft->setTitleText(QStringLiteral("Температура, град.С"));
+    AxisLeft->setLabelFormat(QStringLiteral("%.0f"));
+    Chart1->addAxis(AxisBottom, Qt::AlignBottom);
+    Chart1->addAxis(AxisLeft, Qt::AlignLeft);
+
+    for (int k = 0; k < 6; ++k) {
+        auto* s = new QLineSeries;
+        s->setName(QString::fromUtf8(kSeries[k].title));
+        s->setUseOpenGL(false);
+        QPen pen(kSeries[k].colour);
+        pen.setWidth(3);
+        s->setPen(pen);
+        s->setPointsVisible(false);
+        Chart1->addSeries(s);
+        s->attachAxis(AxisBottom);
+        s->attachAxis(AxisLeft);
+        m_series[static_cast<std::size_t>(k)] = s;
+    }
+    Series1 = m_series[0];
+    Series2 = m_series[1];
+    Series3 = m_series[2];
+    Series4 = m_series[3];
+    Series5 = m_series[4];
+    Series6 = m_series[5];
+
+    ChartView1 = new QChartView(Chart1, this);
+    ChartView1->setRenderHint(QPainter::Antialiasing, true);
+    ChartView1->setRubberBand(QChartView::RectangleRubberBand);
+
+    ChartTool1 = new QToolBar(this);
+    ChartTool1->setIconSize(QSize(16, 16));
+    ChartTool1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ChartTool1->addAction(QStringLiteral("Исходный масштаб"), this, &TFormTempTau::ZoomReset);
+    ChartTool1->addAction(QStringLiteral("Увеличить"), this, &TFormTempTau::ZoomIn);
+    ChartTool1->addAction(QStringLiteral("Уменьшить"), this, &TFormTempTau::ZoomOut);
+    ChartTool1->addSeparator();
+    ChartTool1->addAction(QStringLiteral("Сохранить..."), this, &TFormTempTau::saveAs);
+    ChartTool1->addAction(QStringLiteral("Копировать"), this, &TFormTempTau::CopyToClipboard);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ChartTool1);
+    layout->addWidget(ChartView1, 1);
+
+    // A range change that is not ours is a zoom by the user (rubber band, wheel): new points then
+    // leave the axes alone until the zoom is reset.
+    auto userZoom = [this] {
+        if (!m_settingRange) m_zoomed = true;
+    };
+    connect(AxisBottom, &QValueAxis::rangeChanged, this, userZoom);
+    connect(AxisLeft, &QValueAxis::rangeChanged, this, userZoom);
+
+    applyRanges();
+}
+
+TFormTempTau::~TFormTempTau() = default;
+
+QLineSeries* TFormTempTau::Series(int k) const {
+    if (k < 1 || k > 6) return nullptr;
+    return m_series[static_cast<std::size_t>(k - 1)];
+}
+
+int TFormTempTau::PointCount() const {
+    return static_cast<int>(Series1->count());
+}
+
+void TFormTempTau::ClearSeries() {
+    for (QLineSeries* s : m_series)
+        s->clear();
+    m_hasData = false;
+    m_zoomed = false;
+    applyRanges();
+}
+
+void TFormTempTau::appendOrdered(QLineSeries* s, double x, double y) {
+    const qsizetype n = s->count();
+    if (n == 0 || s->at(n - 1).x() <= x) {
+        s->append(x, y);
+        return;
+    }
+    // Out of order: insert after every point with an x not greater than this one.
+    qsizetype lo = 0, hi = n;
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (s->at(mid).x() <= x)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    s->insert(lo, QPointF(x, y));
+}
+
+void TFormTempTau::AppendPoints(const korvel::Model& m) {
+    const korvel::NodeField& tem = m.state.Tem;
+    const int L = m.params.L;
+    const int M = m.params.M;
+    if (L < 1 || M < 1 || tem.Rows() <= L || tem.Cols() <= M) return;
+
+    const double x = m.state.Tau / 60;
+    const double y[6] = {tem[L][M], tem[1][1], tem[L][1], tem[1][M], tem[L / 2][1], tem[1][M / 2]};
+    for (int k = 0; k < 6; ++k)
+        appendOrdered(m_series[static_cast<std::size_t>(k)], x, y[k]);
+
+    const auto [yMin, yMax] = std::minmax_element(y, y + 6);
+    if (!m_hasData) {
+        m_minX = m_maxX = x;
+        m_minY = *yMin;
+        m_maxY = *yMax;
+        m_hasData = true;
+    } else {
+        m_minX = std::min(m_minX, x);
+        m_maxX = std::max(m_maxX, x);
+        m_minY = std::min(m_minY, *yMin);
+        m_maxY = std::max(m_maxY, *yMax);
+    }
+    if (!m_zoomed) applyRanges();
+}
+
+void TFormTempTau::applyRanges() {
+    double x0 = kEmptyMinX, x1 = kEmptyMaxX, y0 = kEmptyMinY, y1 = kEmptyMaxY;
+    if (m_hasData) {
+        x0 = m_minX;
+        x1 = m_maxX;
+        y0 = m_minY;
+        y1 = m_maxY;
+        if (!(x1 > x0)) x1 = x0 + 1;
+        const double pad = y1 > y0 ? 0.05 * (y1 - y0) : 1.0;
+        y0 -= pad;
+        y1 += pad;
+    }
+    m_settingRange = true;
+    AxisBottom->setRange(x0, x1);
+    AxisLeft->setRange(y0, y1);
+    if (m_hasData && std::isfinite(y0) && std::isfinite(y1)) AxisLeft->applyNiceNumbers();
+    m_settingRange = false;
+}
+
+void TFormTempTau::ZoomReset() {
+    m_zoomed = false;
+    Chart1->zoomReset();
+    applyRanges();
+}
+
+void TFormTempTau::ZoomIn() {
+    Chart1->zoomIn();
+    m_zoomed = true;
+}
+
+void TFormTempTau::ZoomOut() {
+    Chart1->zoomOut();
+    m_zoomed = true;
+}
+
+QImage TFormTempTau::ChartImage() {
+    return ChartView1->grab().toImage();
+}
+
+bool TFormTempTau::SaveImage(const QString& fileName) {
+    return ChartImage().save(fileName, "PNG");
+}
+
+void TFormTempTau::CopyToClipboard() {
+    QApplication::clipboard()->setImage(ChartImage());
+}
+
+void TFormTempTau::saveAs() {
+    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"), QString(),
+                                                      QStringLiteral("Рисунок PNG (*.png)"));
+    if (!name.isEmpty()) SaveImage(name);
+}

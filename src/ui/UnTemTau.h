@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/Model.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QChart;
+class QChartView;
+class QLineSeries;
+class QToolBar;
+class QValueAxis;
+
+// Temperature against time at six points of the section: centre, corner, the middles and the quarter
+// points of the two faces.
+class TFormTempTau : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormTempTau(QWidget* parent = nullptr);
+    ~TFormTempTau() override;
+
+    // Empties all six series; the axes go back to their empty ranges.
+    void ClearSeries();
+    // One point per series: x = Tau / 60 (minutes), y = the temperature at the series' node.
+    void AppendPoints(const korvel::Model& m);
+    // Points in each series (they all hold the same number).
+    int PointCount() const;
+
+    // Tool bar actions.
+    void ZoomReset();
+    void ZoomIn();
+    void ZoomOut();
+    QImage ChartImage();
+    bool SaveImage(const QString& fileName);
+    void CopyToClipboard();
+
+    QToolBar* ChartTool1 = nullptr;
+    QChartView* ChartView1 = nullptr;
+    QChart* Chart1 = nullptr;
+    QValueAxis* AxisBottom = nullptr;
+    QValueAxis* AxisLeft = nullptr;
+    QLineSeries* Series1 = nullptr;
+    QLineSeries* Series2 = nullptr;
+    QLineSeries* Series3 = nullptr;
+    QLineSeries* Series4 = nullptr;
+    QLineSeries* Series5 = nullptr;
+    QLineSeries* Series6 = nullptr;
+
+    QLineSeries* Series(int k) const; // k = 1..6
+
+private:
+    void appendOrdered(QLineSeries* s, double x, double y);
+    void applyRanges();
+    void saveAs();
+
+    std::array<QLineSeries*, 6> m_series{};
+    double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
+    bool m_hasData = false;
+    bool m_zoomed = false;
+    bool m_settingRange = false;
+};
