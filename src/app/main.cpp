@@ -1,0 +1,21 @@
+// Korvel: simulator of a curved continuous steel-casting machine.
+#include "model/Model.h"
+#include "ui/unMain.h"
+
+#include <QApplication>
+#include <QLocale>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvel"));
+    // Figures use the user's locale; where none is set (the C locale) the program's own language is used,
+    // so decimals show with a comma as in its captions.
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+
+    // The casting data, model parameters and model state of the whole program.
+    korvel::Model model;
+    TFormMain FormMain(model);
+    FormMain.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,497 @@
+#include "unMain.h"
+
+#include "KorvelIcons.h"
+#include "Un3DGraphC.h"
+#include "Un3DGraphS.h"
+#include "UnAbout.h"
+#include "UnIsxDan.h"
+#include "UnParamMod.h"
+#include "UnSolve.h"
+#include "UnTemTau.h"
+#include "run/UnSolveThread.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMutexLocker>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <cmath>
+
+void TKeptSubWindow::closeEvent(QCloseEvent* e) {
+    e->ignore();
+    showMinimized();
+}
+
+TFormMain::TFormMain(korvel::Model& model, QWidget* parent)
+    : QMainWindow(parent), m_model(model), m_castingData(model.data) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Korvel"));
+    FormCreate();
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
+    // Showing one window in its normal state must not maximise it because another one is maximised.
+    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+
+    createActions();
+    createMenus();
+    createToolBars();
+    createStatusBar();
+    createChildWindows();
+    updateActions();
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+TFormMain::~TFormMain() {
+    shutdownRun();
+}
+
+void TFormMain::FormCreate() {
+    korvel::SizeState(m_model);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Actions, menus, tool bar
+
+void TFormMain::createActions() {
+    struct Def {
+        QAction** action;
+        const char* name;
+        const char* category;
+        const char* caption;
+        const char* hint;
+        int image;
+        void (TFormMain::*slot)();
+    };
+    const Def defs[] = {
+        {&ActionsEnter, "ActionsEnter", "Actions", "&Ввод данных", "Ввод и корректировка данных для расчета",
+         0, &TFormMain::ActionsEnterExecute},
+        {&ActionsSolve, "ActionsSolve", "Actions", "&Расчет", "Запуск варианта на расчет ", 1,
+         &TFormMain::ActionsSolveExecute},
+        {&ActionsPause, "ActionsPause", "Actions", "&Пауза", "Приостановить расчет для анализа", 2,
+         &TFormMain::ActionsPauseExecute},
+        {&ActionsStop, "ActionsStop", "Actions", "&Завершить расчет",
+         "Завершить расчет, возможность редактировать исходные данные", 3, &TFormMain::ActionsStopExecute},
+        {&ActionsExit, "ActionsExit", "Actions", "В&ыход", "Выход из программы", 4,
+         &TFormMain::ActionsExitExecute},
+        {&WindowCascade1, "WindowCascade1", "Window", "&Каскад", "Каскадное расположение окон", 14,
+         &TFormMain::CascadeWindows},
+        {&WindowTileHorizontal1, "WindowTileHorizontal1", "Window", "Мозаика ", "Мозаика", 13,
+         &TFormMain::TileHorizontal},
+        {&WindowMinimizeAll1, "WindowMinimizeAll1", "Window", "&Минимизировать все", "Свернуть все окна", -1,
+         &TFormMain::MinimizeAll},
+        {&WindowClose1, "WindowClose1", "Window", "З&акрыть", "Закрыть текущее окно", -1, nullptr},
+        {&HelpAbout, "HelpAbout", "Help", "&О программе", "О нашей программе", 5,
+         &TFormMain::HelpAboutExecute},
+        {&WindowIsxDan, "WindowIsxDan", "Window", "Исходные данные для расчета", nullptr, 0,
+         &TFormMain::WindowIsxDanExecute},
+        {&WindowOpenAll, "WindowOpenAll", "Window", "О&ткрыть все окна", nullptr, -1,
+         &TFormMain::WindowOpenAllExecute},
+        {&WindowTemTau, "WindowTemTau", "Window", "&Изменение температуры слитка",
+         "График изменения температуры в слитке", 6, &TFormMain::WindowTemTauExecute},
+        {&Window3DSGraph, "Window3DSGraph", "Window", "&Содержание серы",
+         "График трехмерный распределения содержания серы", 12, &TFormMain::Window3DSGraphExecute},
+        {&ServisParamMod, "ServisParamMod", "Servis", "&Расчетные параметры модели",
+         "Параметры дискретизации математической модели", 8, &TFormMain::ServisParamModExecute},
+        {&Window3DGraph, "Window3DGraph", "Window", "Содержание углерода",
+         "График трехмерный распределения содержания углерода", 9, &TFormMain::Window3DGraphExecute},
+    };
+    for (const Def& d : defs) {
+        auto* a = new QAction(QString::fromUtf8(d.caption), this);
+        a->setObjectName(QLatin1String(d.name));
+        a->setProperty("category", QLatin1String(d.category));
+        a->setProperty("imageIndex", d.image);
+        if (d.hint) {
+            a->setToolTip(QString::fromUtf8(d.hint));
+            a->setStatusTip(QString::fromUtf8(d.hint));
+        }
+        if (d.image >= 0) a->setIcon(KorvelIcon(d.image));
+        if (d.slot) connect(a, &QAction::triggered, this, d.slot);
+        *d.action = a;
+    }
+    connect(WindowClose1, &QAction::triggered, m_mdiArea, &QMdiArea::closeActiveSubWindow);
+    // The pause button stays down while pressed; menu entry and button share that state.
+    ActionsPause->setCheckable(true);
+}
+
+void TFormMain::createMenus() {
+    QMenu* actions = menuBar()->addMenu(QStringLiteral("&Действия"));
+    actions->setObjectName(QStringLiteral("MenuActions"));
+    actions->addAction(ActionsEnter);
+    actions->addAction(ActionsSolve);
+    actions->addAction(ActionsPause);
+    actions->addAction(ActionsStop);
+    actions->addSeparator();
+    actions->addAction(ActionsExit);
+
+    QMenu* servis = menuBar()->addMenu(QStringLiteral("Сервис"));
+    servis->setObjectName(QStringLiteral("MenuServis"));
+    servis->addAction(ServisParamMod);
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
+    window->setObjectName(QStringLiteral("MenuWindow"));
+    window->addAction(WindowTileHorizontal1);
+    window->addAction(WindowCascade1);
+    window->addAction(WindowMinimizeAll1);
+    // The menu entry of "close" has a caption of its own; it runs the same action.
+    QAction* closeEntry = window->addAction(QStringLiteral("З&акрыть окно"));
+    closeEntry->setObjectName(QStringLiteral("WindowClose1MenuItem"));
+    closeEntry->setStatusTip(WindowClose1->statusTip());
+    connect(closeEntry, &QAction::triggered, WindowClose1, &QAction::trigger);
+    connect(WindowClose1, &QAction::changed, closeEntry,
+            [this, closeEntry] { closeEntry->setEnabled(WindowClose1->isEnabled()); });
+    window->addAction(WindowOpenAll);
+    window->addSeparator();
+    window->addAction(WindowIsxDan);
+    window->addAction(WindowTemTau);
+    window->addAction(Window3DSGraph);
+    window->addAction(Window3DGraph);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+    help->setObjectName(QStringLiteral("MenuHelp"));
+    help->addAction(HelpAbout);
+}
+
+void TFormMain::createToolBars() {
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setMovable(false);
+    ToolBar1->addAction(ActionsEnter);
+    ToolBar1->addAction(ActionsSolve);
+    ToolBar1->addAction(ActionsPause);
+    ToolBar1->addAction(ActionsStop);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(WindowTemTau);
+    ToolBar1->addAction(Window3DSGraph);
+    ToolBar1->addAction(Window3DGraph);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(WindowCascade1);
+    ToolBar1->addAction(WindowTileHorizontal1);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(ActionsExit);
+    ToolBar1->addAction(HelpAbout);
+
+    // Two buttons carry tool tips of their own; a tool button takes its action's tool tip again whenever
+    // the action changes, so set them back afterwards.
+    auto ownTip = [this](QAction* a, const QString& tip) {
+        QWidget* button = ToolBar1->widgetForAction(a);
+        if (!button) return;
+        button->setToolTip(tip);
+        connect(a, &QAction::changed, button, [button, tip] { button->setToolTip(tip); });
+    };
+    ownTip(WindowTemTau, QStringLiteral("График изменения температуры поверхности слитка"));
+    ownTip(Window3DSGraph, QStringLiteral("График трехмерный распределения серы"));
+}
+
+void TFormMain::createStatusBar() {
+    statusBar()->showMessage(QString());
+}
+
+void TFormMain::updateActions() {
+    ActionsSolve->setEnabled(!m_runActive);
+    ServisParamMod->setEnabled(!m_runActive);
+    ActionsPause->setEnabled(m_runActive);
+    ActionsStop->setEnabled(m_runActive);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Child windows
+
+QMdiSubWindow* TFormMain::addChild(QWidget* w) {
+    auto* sub = new TKeptSubWindow;
+    sub->setWidget(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub->setWindowTitle(w->windowTitle());
+    sub->setWindowIcon(w->windowIcon());
+    m_mdiArea->addSubWindow(sub);
+    sub->show();
+    return sub;
+}
+
+void TFormMain::createChildWindows() {
+    FormGraphS = new TFormGraphS;
+    addChild(FormGraphS);
+    FormGraphC = new TFormGraphC;
+    addChild(FormGraphC);
+    FormTempTau = new TFormTempTau;
+    addChild(FormTempTau);
+    FormSolve = new TFormSolve;
+    addChild(FormSolve);
+    FormIsxDan = new TFormIsxDan(m_castingData);
+    FormIsxDan->SetDataGuard(&m_dataGuard);
+    FormIsxDan->BindSolveAction(ActionsSolve);
+    connect(FormIsxDan, &TFormIsxDan::Accepted, this, &TFormMain::syncCastingDataIfIdle);
+    QMdiSubWindow* data = addChild(FormIsxDan);
+    data->showMaximized();
+    m_mdiArea->setActiveSubWindow(data);
+
+    AboutBox = new TAboutBox(this);
+    AboutBox->hide();
+    fmParamMod = new TfmParamMod(
+        m_model, [this] { PrepareSolveWindow(); }, this);
+    fmParamMod->hide();
+}
+
+QMdiSubWindow* TFormMain::SubWindowOf(QWidget* child) const {
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
+        if (sub->widget() == child) return sub;
+    return nullptr;
+}
+
+void TFormMain::showMaximizedChild(QWidget* w) {
+    QMdiSubWindow* sub = SubWindowOf(w);
+    if (!sub) return;
+    sub->showMaximized();
+    sub->raise();
+    m_mdiArea->setActiveSubWindow(sub);
+}
+
+void TFormMain::ActionsEnterExecute() {
+    showMaximizedChild(FormIsxDan);
+}
+void TFormMain::WindowIsxDanExecute() {
+    showMaximizedChild(FormIsxDan);
+}
+void TFormMain::WindowTemTauExecute() {
+    showMaximizedChild(FormTempTau);
+}
+void TFormMain::Window3DSGraphExecute() {
+    showMaximizedChild(FormGraphS);
+}
+
+void TFormMain::Window3DGraphExecute() {
+    QMdiSubWindow* sub = SubWindowOf(FormGraphC);
+    if (!sub) return;
+    sub->showNormal();
+    sub->raise();
+    m_mdiArea->setActiveSubWindow(sub);
+}
+
+void TFormMain::WindowOpenAllExecute() {
+    const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (auto it = subs.crbegin(); it != subs.crend(); ++it)
+        (*it)->showMaximized();
+}
+
+void TFormMain::TileHorizontal() {
+    const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    QList<QMdiSubWindow*> tiled;
+    QList<QMdiSubWindow*> minimised;
+    for (QMdiSubWindow* sub : subs) {
+        if (sub->isHidden()) continue;
+        (sub->isMinimized() ? minimised : tiled).append(sub);
+    }
+    for (QMdiSubWindow* sub : tiled)
+        if (sub->isMaximized()) sub->showNormal();
+
+    const QRect area = m_mdiArea->viewport()->rect();
+    // The minimised windows in a row along the bottom edge.
+    int iconHeight = 0;
+    int x = 0;
+    for (QMdiSubWindow* sub : minimised) {
+        const QSize s = sub->size();
+        iconHeight = std::max(iconHeight, s.height());
+        sub->move(x, area.bottom() + 1 - s.height());
+        x += s.width();
+    }
+    if (tiled.isEmpty()) return;
+    const int height = std::max(0, area.height() - iconHeight);
+    const int n = int(tiled.size());
+    int y = 0;
+    for (int k = 0; k < n; ++k) {
+        const int h = height / n + (k < height % n ? 1 : 0);
+        tiled[k]->setGeometry(0, y, area.width(), h);
+        y += h;
+    }
+}
+
+void TFormMain::CascadeWindows() {
+    m_mdiArea->cascadeSubWindows();
+}
+
+void TFormMain::MinimizeAll() {
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
+        sub->showMinimized();
+}
+
+void TFormMain::HelpAboutExecute() {
+    AboutBox->exec();
+}
+
+void TFormMain::ActionsExitExecute() {
+    close();
+}
+
+void TFormMain::ServisParamModExecute() {
+    if (!m_runActive) fmParamMod->EditModelParams();
+}
+
+void TFormMain::PrepareSolveWindow() {
+    FormSolve->Prepare(m_model);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The run
+
+bool TFormMain::WorkerAlive() const {
+    return SolveThread && SolveThread->isRunning();
+}
+
+void TFormMain::showMessage(const QString& text) {
+    m_lastMessage = text;
+    if (m_closing) return;
+    if (m_messageHandler)
+        m_messageHandler(text);
+    else
+        QMessageBox::warning(this, QStringLiteral("Korvel"), text);
+}
+
+QString TFormMain::checkRunInput() const {
+    const korvel::DataWindowValues w = FormIsxDan->Values();
+    const QString notRun = QStringLiteral(" Расчет не запущен.");
+    auto field = [](const char* name) { return TFormIsxDan::FieldCaption(QLatin1String(name)); };
+    // Every value must be a number.
+    const struct {
+        const char* name;
+        double v;
+    } all[] = {{"DlomX", w.DlomX},     {"DlomY", w.DlomY},   {"Vp", w.Vp},     {"C", w.C},     {"Mn", w.Mn},
+               {"Si", w.Si},           {"S", w.S},           {"P", w.P},       {"Cr", w.Cr},   {"Ni", w.Ni},
+               {"Cu", w.Cu},           {"Al", w.Al},         {"V", w.V},       {"Mg", w.Mg},   {"H2", w.H2},
+               {"T0", w.T0},           {"Vlit", w.Vlit},     {"Q1", w.Q1},     {"Q2", w.Q2},   {"Q3", w.Q3},
+               {"Q4", w.Q4},           {"Nn1", w.Nn1},       {"Nn2", w.Nn2},   {"Nn3", w.Nn3}, {"Nn4", w.Nn4},
+               {"Rkorvel", w.Rkorvel}, {"Lkrist", w.Lkrist}, {"Lzvo", w.Lzvo}, {"l1", w.l1},   {"l2", w.l2},
+               {"l3", w.l3},           {"l4", w.l4}};
+    for (const auto& f : all)
+        if (!std::isfinite(f.v))
+            return QStringLiteral("Поле «%1» окна исходных данных содержит не число.").arg(field(f.name)) +
+                   notRun;
+    // The model divides by these.
+    const struct {
+        const char* name;
+        double v;
+    } positive[] = {{"DlomX", w.DlomX}, {"DlomY", w.DlomY}, {"Vlit", w.Vlit}};
+    for (const auto& f : positive)
+        if (!(f.v > 0))
+            return QStringLiteral("Поле «%1» окна исходных данных: значение должно быть больше нуля.")
+                       .arg(field(f.name)) +
+                   notRun;
+    const korvel::ModelParams& p = m_model.params;
+    if (!std::isfinite(p.Dt) || !(p.Dt > 0))
+        return QStringLiteral("Расчетные параметры модели: «Шаг расчета, с» должен быть больше нуля.") +
+               notRun;
+    if (p.L < korvel::kMinNodes || p.L > korvel::kMaxNodes)
+        return QStringLiteral(
+                   "Расчетные параметры модели: «Количество узлов по оси X» должно быть от 4 до 100.") +
+               notRun;
+    if (p.M < korvel::kMinNodes || p.M > korvel::kMaxNodes)
+        return QStringLiteral(
+                   "Расчетные параметры модели: «Количество узлов по оси Y» должно быть от 4 до 100.") +
+               notRun;
+    return QString();
+}
+
+void TFormMain::syncCastingDataIfIdle() {
+    // While a worker lives it copies the shared record itself at every step.
+    if (WorkerAlive()) return;
+    QMutexLocker lock(&m_dataGuard);
+    m_model.data = m_castingData;
+}
+
+void TFormMain::ActionsSolveExecute() {
+    if (m_runActive) return;
+    const QString problem = checkRunInput();
+    if (!problem.isEmpty()) {
+        showMessage(problem);
+        return;
+    }
+    // 1. Actions to the running state, the pause button up.
+    m_runActive = true;
+    ActionsPause->setChecked(false);
+    updateActions();
+    // A stopped worker may still be finishing its last step on the state about to be re-sized.
+    if (SolveThread && SolveThread->isRunning()) SolveThread->StopAndWait();
+    // 2. Accept the data window.
+    FormIsxDan->BitBtn2Click();
+    {
+        QMutexLocker lock(&m_dataGuard);
+        m_model.data = m_castingData;
+    }
+    // 3.-4. Size the state and prepare the cross-section window.
+    korvel::SizeState(m_model);
+    PrepareSolveWindow();
+    // 5.-6. Data window away, result windows tiled.
+    if (QMdiSubWindow* sub = SubWindowOf(FormIsxDan)) sub->showMinimized();
+    TileHorizontal();
+    // 7. Billet label, sizes in mm as the fields hold them.
+    FormSolve->SetBilletSize(FormIsxDan->CurrencyDlomX->value(), FormIsxDan->CurrencyDlomY->value());
+    // 8. The worker.
+    RunWindows windows;
+    windows.solve = FormSolve;
+    windows.tempTau = FormTempTau;
+    windows.graphS = FormGraphS;
+    windows.graphC = FormGraphC;
+    auto* worker = new TSolveThread(m_model, m_castingData, m_dataGuard, windows, this);
+    SolveThread = worker;
+    connect(worker, &TSolveThread::HandedOver, this, &TFormMain::HandedOver);
+    connect(
+        worker, &QThread::finished, this, [this, worker] { onWorkerFinished(worker); }, Qt::QueuedConnection);
+    worker->start();
+}
+
+void TFormMain::onWorkerFinished(TSolveThread* worker) {
+    const bool current = (worker == SolveThread);
+    // A worker that is no longer the latest one must not put a newer run's actions back to idle.
+    if (current) {
+        SolveThreadTerminate();
+        syncCastingDataIfIdle();
+    }
+    const bool failed = worker->Failed();
+    const QString why = worker->FailureMessage();
+    worker->deleteLater();
+    if (current) {
+        emit RunEnded();
+        if (failed) showMessage(why);
+    }
+}
+
+void TFormMain::SolveThreadTerminate() {
+    m_runActive = false;
+    ActionsPause->setChecked(false);
+    updateActions();
+}
+
+void TFormMain::ActionsStopExecute() {
+    if (SolveThread) SolveThread->RequestStop();
+    SolveThreadTerminate();
+}
+
+void TFormMain::ActionsPauseExecute() {
+    if (!SolveThread) return;
+    SolveThread->SetPaused(ActionsPause->isChecked());
+}
+
+void TFormMain::shutdownRun() {
+    m_closing = true;
+    if (!SolveThread) return;
+    TSolveThread* worker = SolveThread;
+    if (worker->isRunning()) worker->StopAndWait();
+    // Deliver the worker's queued completion now, so it cannot arrive later.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void TFormMain::closeEvent(QCloseEvent* e) {
+    shutdownRun();
+    QMainWindow::closeEvent(e);
+}

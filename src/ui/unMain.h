@@ -1,0 +1,148 @@
+#pragma once
+
+#include "model/Model.h"
+
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QMutex>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+class TAboutBox;
+class TFormGraphC;
+class TFormGraphS;
+class TFormIsxDan;
+class TFormSolve;
+class TFormTempTau;
+class TSolveThread;
+class TfmParamMod;
+
+// A child window's frame that is never destroyed: closing it minimises it.
+class TKeptSubWindow : public QMdiSubWindow {
+    Q_OBJECT
+
+public:
+    explicit TKeptSubWindow(QWidget* parent = nullptr) : QMdiSubWindow(parent) {}
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+};
+
+// The program's frame: the child windows, the actions with their menu and tool bar, and the run.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFormMain(korvel::Model& model, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // How a message to the user is shown; by default a warning box. Tests replace it.
+    using MessageHandler = std::function<void(const QString& text)>;
+    void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
+    QString LastMessage() const { return m_lastMessage; }
+
+    korvel::Model& Model() { return m_model; }
+    // The casting data the data window writes and a run reads at every step, and their lock.
+    korvel::CastingData& SharedCastingData() { return m_castingData; }
+    QMutex& CastingDataGuard() { return m_dataGuard; }
+
+    // The frame around one of the child windows.
+    QMdiSubWindow* SubWindowOf(QWidget* child) const;
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    // Whether a worker is still alive (it may be ending after Stop).
+    bool WorkerAlive() const;
+    // Whether the actions are in the running state.
+    bool RunActive() const { return m_runActive; }
+
+    // Child windows, in the order of their creation.
+    TFormGraphS* FormGraphS = nullptr;
+    TFormGraphC* FormGraphC = nullptr;
+    TFormTempTau* FormTempTau = nullptr;
+    TFormSolve* FormSolve = nullptr;
+    TFormIsxDan* FormIsxDan = nullptr;
+    TAboutBox* AboutBox = nullptr;
+    TfmParamMod* fmParamMod = nullptr;
+
+    // The worker of the latest run.
+    QPointer<TSolveThread> SolveThread;
+
+    QAction* ActionsEnter = nullptr;
+    QAction* ActionsSolve = nullptr;
+    QAction* ActionsPause = nullptr;
+    QAction* ActionsStop = nullptr;
+    QAction* ActionsExit = nullptr;
+    QAction* WindowCascade1 = nullptr;
+    QAction* WindowTileHorizontal1 = nullptr;
+    QAction* WindowMinimizeAll1 = nullptr;
+    QAction* WindowClose1 = nullptr;
+    QAction* HelpAbout = nullptr;
+    QAction* WindowIsxDan = nullptr;
+    QAction* WindowOpenAll = nullptr;
+    QAction* WindowTemTau = nullptr;
+    QAction* Window3DSGraph = nullptr;
+    QAction* ServisParamMod = nullptr;
+    QAction* Window3DGraph = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+
+public slots:
+    void ActionsEnterExecute();
+    void ActionsSolveExecute();
+    void ActionsPauseExecute();
+    void ActionsStopExecute();
+    void ActionsExitExecute();
+    void HelpAboutExecute();
+    void WindowIsxDanExecute();
+    void WindowOpenAllExecute();
+    void WindowTemTauExecute();
+    void Window3DSGraphExecute();
+    void Window3DGraphExecute();
+    void ServisParamModExecute();
+    void SolveThreadTerminate();
+    void PrepareSolveWindow();
+    // Tiles the child windows horizontally: every window that is not minimised gets the full width of
+    // the frame and an equal share of its height, one above the other in the order of creation; the
+    // minimised ones keep a row along the bottom edge.
+    void TileHorizontal();
+    void CascadeWindows();
+    void MinimizeAll();
+
+signals:
+    // After each display hand-over of a run.
+    void HandedOver(bool start, double tau);
+    // When the worker of the current run has ended.
+    void RunEnded();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void FormCreate();
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createStatusBar();
+    void createChildWindows();
+    void updateActions();
+    QMdiSubWindow* addChild(QWidget* w);
+    void showMaximizedChild(QWidget* w);
+    void showMessage(const QString& text);
+    // Empty when a run can start with the data window's values and the model parameters, otherwise
+    // the reason it cannot.
+    QString checkRunInput() const;
+    void syncCastingDataIfIdle();
+    void onWorkerFinished(TSolveThread* worker);
+    void shutdownRun();
+
+    korvel::Model& m_model;
+    korvel::CastingData m_castingData;
+    QMutex m_dataGuard;
+    QMdiArea* m_mdiArea = nullptr;
+    bool m_runActive = false;
+    bool m_closing = false;
+    MessageHandler m_messageHandler;
+    QString m_lastMessage;
+};
