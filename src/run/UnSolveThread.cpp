@@ -1,0 +1,144 @@
+#include "UnSolveThread.h"
+
+#include "model/RunInit.h"
+#include "model/TimeStep.h"
+#include "ui/Un3DGraphC.h"
+#include "ui/Un3DGraphS.h"
+#include "ui/UnSolve.h"
+#include "ui/UnTemTau.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutexLocker>
+#include <cmath>
+
+void (*TSolveThread::TimeStepFunction)(korvel::Model&) = &korvel::TimeStep;
+
+TSolveThread::TSolveThread(korvel::Model& model, const korvel::CastingData& sharedData, QMutex& dataGuard,
+                           RunWindows windows, QObject* parent)
+    : QThread(parent), m_model(model), m_shared(sharedData), m_dataGuard(dataGuard), m_windows(windows) {
+    m_halfX = model.data.HalfX;
+    m_halfY = model.data.HalfY;
+}
+
+TSolveThread::~TSolveThread() {
+    if (isRunning()) StopAndWait();
+}
+
+void TSolveThread::RequestStop() {
+    QMutexLocker lock(&m_mutex);
+    m_stop = true;
+    m_resume.wakeAll();
+}
+
+bool TSolveThread::StopRequested() const {
+    QMutexLocker lock(&m_mutex);
+    return m_stop;
+}
+
+void TSolveThread::SetPaused(bool paused) {
+    QMutexLocker lock(&m_mutex);
+    m_paused = paused;
+    if (!paused) m_resume.wakeAll();
+}
+
+bool TSolveThread::IsPaused() const {
+    QMutexLocker lock(&m_mutex);
+    return m_paused;
+}
+
+void TSolveThread::StopAndWait() {
+    Abandon();
+    RequestStop();
+    // A plain wait() could deadlock: the worker may be blocked in a hand-over queued to this thread.
+    while (!wait(QDeadlineTimer(10)))
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void TSolveThread::syncData() {
+    QMutexLocker lock(&m_dataGuard);
+    m_model.data = m_shared;
+    m_model.data.HalfX = m_halfX;
+    m_model.data.HalfY = m_halfY;
+}
+
+bool TSolveThread::stateFinite() const {
+    const korvel::ModelState& s = m_model.state;
+    const int L = m_model.params.L;
+    const int M = m_model.params.M;
+    for (int i = 1; i <= L; ++i) {
+        const double* t = s.Tem[i];
+        const double* c = s.CMean[i];
+        const double* sm = s.SMean[i];
+        for (int j = 1; j <= M; ++j)
+            if (!std::isfinite(t[j]) || !std::isfinite(c[j]) || !std::isfinite(sm[j])) return false;
+    }
+    return std::isfinite(s.Tau);
+}
+
+void TSolveThread::handOver(bool start) {
+    if (m_abandoned) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, start] {
+            if (start)
+                ShowStart();
+            else
+                ShowStep();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+void TSolveThread::run() {
+    syncData();
+    korvel::InitialiseRun(m_model);
+    handOver(true);
+
+    int counter = 0;
+    for (;;) {
+        {
+            QMutexLocker lock(&m_mutex);
+            while (m_paused && !m_stop)
+                m_resume.wait(&m_mutex);
+        }
+        syncData();
+        if (m_model.state.Tau >= m_model.data.TauEnd || StopRequested()) break;
+        ++counter;
+        TimeStepFunction(m_model);
+        ++m_steps;
+        if (!stateFinite()) {
+            m_failed = true;
+            m_failureMessage =
+                QStringLiteral("Расчет остановлен на шаге %1 (время процесса %2 с): температура или "
+                               "содержание элементов в слитке перестали быть конечными числами. "
+                               "Окна показывают последнее допустимое состояние. Проверьте исходные "
+                               "данные и расчетные параметры модели.")
+                    .arg(m_steps.load())
+                    .arg(m_model.state.Tau, 0, 'f', 1);
+            return; // the windows keep the last finite display
+        }
+        if (counter == 10) {
+            handOver(false);
+            counter = 0;
+        }
+    }
+    handOver(false);
+}
+
+void TSolveThread::ShowStart() {
+    if (m_abandoned) return;
+    if (m_windows.solve) m_windows.solve->ShowSlice(m_model, 0);
+    if (m_windows.tempTau) m_windows.tempTau->ClearSeries();
+    if (m_windows.graphS) m_windows.graphS->StartSurface(m_model.params.L, m_model.params.M);
+    if (m_windows.graphC) m_windows.graphC->StartSurface(m_model.params.L, m_model.params.M);
+    emit HandedOver(true, m_model.state.Tau);
+}
+
+void TSolveThread::ShowStep() {
+    if (m_abandoned) return;
+    if (m_windows.solve) m_windows.solve->ShowSlice(m_model, m_model.data.Vlit * m_model.state.Tau / 60);
+    if (m_windows.tempTau) m_windows.tempTau->AppendPoints(m_model);
+    if (m_windows.graphS) m_windows.graphS->AddLayer(m_model);
+    if (m_windows.graphC) m_windows.graphC->AddLayer(m_model);
+    emit HandedOver(false, m_model.state.Tau);
+}

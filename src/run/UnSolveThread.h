@@ -1,0 +1,94 @@
+#pragma once
+
+#include "model/Model.h"
+
+#include <QMutex>
+#include <QString>
+#include <QThread>
+#include <QWaitCondition>
+#include <atomic>
+
+class TFormSolve;
+class TFormTempTau;
+class TFormGraphS;
+class TFormGraphC;
+
+// The windows a run's display hand-overs fill; any of them may be absent.
+struct RunWindows {
+    TFormSolve* solve = nullptr;
+    TFormTempTau* tempTau = nullptr;
+    TFormGraphS* graphS = nullptr;
+    TFormGraphC* graphC = nullptr;
+};
+
+// One run of the model on a worker thread. It initialises the model, then advances it step by step
+// until the process time reaches its end or a stop is requested, handing the state over to the window
+// thread after every tenth step and once more at the end. A hand-over blocks the worker until the
+// window thread has shown it, so the windows only ever read the state between two steps.
+//
+// The casting data the run reads are copied, under dataGuard, from the shared record at the start of
+// every step, so an accept in the data window takes effect from the next step and a step never sees a
+// mixture of old and new values. The billet size is kept from the start of the run: it acts only
+// through the sizing of the state.
+class TSolveThread : public QThread {
+    Q_OBJECT
+
+public:
+    TSolveThread(korvel::Model& model, const korvel::CastingData& sharedData, QMutex& dataGuard,
+                 RunWindows windows, QObject* parent = nullptr);
+    ~TSolveThread() override;
+
+    // Asks the run to end before its next step; also frees a paused worker.
+    void RequestStop();
+    bool StopRequested() const;
+    // Pause holds the worker at the next step boundary until released.
+    void SetPaused(bool paused);
+    bool IsPaused() const;
+    // From now on hand-overs return at once without touching the windows (used when the run is being
+    // given up: at exit, or when a new run must wait for this one to end).
+    void Abandon() { m_abandoned = true; }
+
+    // Stops the worker and waits until it has ended, delivering any hand-over it is blocked in without
+    // showing it. Must be called on the window thread.
+    void StopAndWait();
+
+    // After the end: whether the run stopped because the state stopped being finite, and why.
+    bool Failed() const { return m_failed; }
+    QString FailureMessage() const { return m_failureMessage; }
+    int StepsDone() const { return m_steps; }
+
+    // The step every run carries out; tests may put a wrapper around the model's own.
+    static void (*TimeStepFunction)(korvel::Model&);
+
+    // The hand-overs, run on the window thread.
+    void ShowStart();
+    void ShowStep();
+
+signals:
+    // Emitted on the window thread after each hand-over has been shown.
+    void HandedOver(bool start, double tau);
+
+protected:
+    void run() override;
+
+private:
+    void syncData();
+    bool stateFinite() const;
+    void handOver(bool start);
+
+    korvel::Model& m_model;
+    const korvel::CastingData& m_shared;
+    QMutex& m_dataGuard;
+    RunWindows m_windows;
+
+    mutable QMutex m_mutex; // guards m_stop and m_paused
+    QWaitCondition m_resume;
+    bool m_stop = false;
+    bool m_paused = false;
+
+    std::atomic<bool> m_abandoned{false};
+    std::atomic<int> m_steps{0};
+    bool m_failed = false; // written by the worker, read after it has ended
+    QString m_failureMessage;
+    double m_halfX = 0, m_halfY = 0;
+};
