@@ -1,8 +1,9 @@
 #include "SurfaceChartWindow.h"
 
+#include "ChartTool.h"
+
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QOffscreenSurface>
@@ -56,15 +57,20 @@ SurfaceChartWindow::SurfaceChartWindow(const QString& caption, QSize designSize,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    ChartTool1 = new QToolBar(this);
-    ChartTool1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ChartTool1->addAction(QStringLiteral("Исходный вид"), this, &SurfaceChartWindow::ResetView);
-    ChartTool1->addAction(QStringLiteral("Увеличить"), this, &SurfaceChartWindow::ZoomIn);
-    ChartTool1->addAction(QStringLiteral("Уменьшить"), this, &SurfaceChartWindow::ZoomOut);
-    ChartTool1->addAction(QStringLiteral("Повернуть"), this, &SurfaceChartWindow::Rotate);
+    ChartTool1 = MakeChartToolBar(this);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::ResetZoom), QStringLiteral("Исходный вид"), this,
+                          &SurfaceChartWindow::ResetView);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::ZoomIn), QStringLiteral("Увеличить"), this,
+                          &SurfaceChartWindow::ZoomIn);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::ZoomOut), QStringLiteral("Уменьшить"), this,
+                          &SurfaceChartWindow::ZoomOut);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::Rotate), QStringLiteral("Повернуть"), this,
+                          &SurfaceChartWindow::Rotate);
     ChartTool1->addSeparator();
-    ChartTool1->addAction(QStringLiteral("Сохранить..."), this, &SurfaceChartWindow::saveAs);
-    ChartTool1->addAction(QStringLiteral("Копировать"), this, &SurfaceChartWindow::CopyToClipboard);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::Save), QStringLiteral("Сохранить рисунок..."),
+                          this, &SurfaceChartWindow::saveAs);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::Copy), QStringLiteral("Копировать рисунок"), this,
+                          &SurfaceChartWindow::CopyToClipboard);
     layout->addWidget(ChartTool1);
 
     // The series and its proxy are plain data objects: they exist with or without a view.
@@ -218,8 +224,7 @@ void SurfaceChartWindow::changeEvent(QEvent* event) {
 
 void SurfaceChartWindow::ResetView() {
     if (!m_graph) return;
-    m_graph->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRightHigh);
-    m_graph->scene()->activeCamera()->setZoomLevel(100);
+    m_graph->scene()->activeCamera()->setCameraPosition(-40, 25, 90);
 }
 
 void SurfaceChartWindow::ZoomIn() {
@@ -260,7 +265,6 @@ void SurfaceChartWindow::CopyToClipboard() {
 }
 
 void SurfaceChartWindow::saveAs() {
-    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"), QString(),
-                                                      QStringLiteral("Рисунок PNG (*.png)"));
+    const QString name = AskPngFileName(this);
     if (!name.isEmpty()) SaveImage(name);
 }

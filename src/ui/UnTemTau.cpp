@@ -1,12 +1,16 @@
 #include "UnTemTau.h"
 
+#include "ChartTool.h"
+
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
-#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
+#include <QPainter>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -44,8 +48,10 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
     Chart1 = new QChart;
     Chart1->setTitle(QString());
     Chart1->setAnimationOptions(QChart::NoAnimation);
+    // The legend is drawn below the chart by the window (see Legend1): the chart's own legend keeps to one
+    // row and cuts the titles short.
     Chart1->legend()->setAlignment(Qt::AlignBottom);
-    Chart1->legend()->setVisible(true);
+    Chart1->legend()->setVisible(false);
     // The back wall is white but not filled: the chart's own background shows through it.
     Chart1->setPlotAreaBackgroundBrush(Qt::white);
     Chart1->setPlotAreaBackgroundVisible(false);
@@ -85,21 +91,54 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
     ChartView1->setRenderHint(QPainter::Antialiasing, true);
     ChartView1->setRubberBand(QChartView::RectangleRubberBand);
 
-    ChartTool1 = new QToolBar(this);
-    ChartTool1->setIconSize(QSize(16, 16));
-    ChartTool1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ChartTool1->addAction(QStringLiteral("Исходный масштаб"), this, &TFormTempTau::ZoomReset);
-    ChartTool1->addAction(QStringLiteral("Увеличить"), this, &TFormTempTau::ZoomIn);
-    ChartTool1->addAction(QStringLiteral("Уменьшить"), this, &TFormTempTau::ZoomOut);
+    ChartTool1 = MakeChartToolBar(this);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::ResetZoom), QStringLiteral("Исходный масштаб"),
+                          this, &TFormTempTau::ZoomReset);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::ZoomIn), QStringLiteral("Увеличить"), this,
+                          &TFormTempTau::ZoomIn);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::ZoomOut), QStringLiteral("Уменьшить"), this,
+                          &TFormTempTau::ZoomOut);
     ChartTool1->addSeparator();
-    ChartTool1->addAction(QStringLiteral("Сохранить..."), this, &TFormTempTau::saveAs);
-    ChartTool1->addAction(QStringLiteral("Копировать"), this, &TFormTempTau::CopyToClipboard);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::Save), QStringLiteral("Сохранить рисунок..."),
+                          this, &TFormTempTau::saveAs);
+    ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::Copy), QStringLiteral("Копировать рисунок"), this,
+                          &TFormTempTau::CopyToClipboard);
+
+    // Legend: a swatch of each series' colour and its full title, in two columns.
+    Legend1 = new QWidget(this);
+    Legend1->setAutoFillBackground(true);
+    QPalette legendPalette = Legend1->palette();
+    legendPalette.setBrush(QPalette::Window, Chart1->backgroundBrush());
+    Legend1->setPalette(legendPalette);
+    auto* grid = new QGridLayout(Legend1);
+    grid->setContentsMargins(8, 2, 8, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    for (int k = 0; k < 6; ++k) {
+        QPixmap swatch(22, 10);
+        swatch.fill(Qt::transparent);
+        {
+            QPainter p(&swatch);
+            p.setPen(QColor(90, 90, 90));
+            p.setBrush(kSeries[k].colour);
+            p.drawRect(0, 2, 21, 5);
+        }
+        auto* mark = new QLabel(Legend1);
+        mark->setPixmap(swatch);
+        auto* title = new QLabel(QString::fromUtf8(kSeries[k].title), Legend1);
+        const int row = k / 2, col = (k % 2) * 2;
+        grid->addWidget(mark, row, col);
+        grid->addWidget(title, row, col + 1);
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(ChartTool1);
     layout->addWidget(ChartView1, 1);
+    layout->addWidget(Legend1);
 
     // A range change that is not ours is a zoom by the user (rubber band, wheel): new points then
     // leave the axes alone until the zoom is reset.
@@ -211,7 +250,14 @@ void TFormTempTau::ZoomOut() {
 }
 
 QImage TFormTempTau::ChartImage() {
-    return ChartView1->grab().toImage();
+    // The chart and its legend together.
+    QImage image(ChartView1->width(), ChartView1->height() + Legend1->height(), QImage::Format_RGB32);
+    image.fill(palette().window().color());
+    QPainter p(&image);
+    ChartView1->render(&p);
+    Legend1->render(&p, QPoint(0, ChartView1->height()));
+    p.end();
+    return image;
 }
 
 bool TFormTempTau::SaveImage(const QString& fileName) {
@@ -223,7 +269,6 @@ void TFormTempTau::CopyToClipboard() {
 }
 
 void TFormTempTau::saveAs() {
-    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"), QString(),
-                                                      QStringLiteral("Рисунок PNG (*.png)"));
+    const QString name = AskPngFileName(this);
     if (!name.isEmpty()) SaveImage(name);
 }

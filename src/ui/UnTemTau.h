@@ -39,6 +39,7 @@ public:
     QToolBar* ChartTool1 = nullptr;
     QChartView* ChartView1 = nullptr;
     QChart* Chart1 = nullptr;
+    QWidget* Legend1 = nullptr; // below the chart
     QValueAxis* AxisBottom = nullptr;
     QValueAxis* AxisLeft = nullptr;
     QLineSeries* Series1 = nullptr;
