@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QScreen>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -16,6 +17,8 @@ int main(int argc, char* argv[]) {
     // The casting data, model parameters and model state of the whole program.
     korvel::Model model;
     TFormMain FormMain(model);
+    // Fill the screen even where no window manager carries out the maximised state.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) FormMain.setGeometry(screen->availableGeometry());
     FormMain.showMaximized();
     return app.exec();
 }
