@@ -6,6 +6,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLegend>
@@ -57,6 +58,9 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
     Chart1->setPlotAreaBackgroundVisible(false);
     Chart1->setBackgroundBrush(palette().window());
     Chart1->setBackgroundRoundness(0);
+    // Tight margins: in a tiled main window the chart may get little height.
+    Chart1->layout()->setContentsMargins(0, 0, 0, 0);
+    Chart1->setMargins(QMargins(6, 4, 10, 2));
 
     AxisBottom = new QValueAxis;
     AxisBottom->setTitleText(QStringLiteral("Время, мин"));
@@ -104,16 +108,16 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
     ChartTool1->addAction(MakeChartToolIcon(ChartToolIcon::Copy), QStringLiteral("Копировать рисунок"), this,
                           &TFormTempTau::CopyToClipboard);
 
-    // Legend: a swatch of each series' colour and its full title, in two columns.
+    // Legend: a swatch of each series' colour and its full title, in as many columns as the width allows.
     Legend1 = new QWidget(this);
     Legend1->setAutoFillBackground(true);
     QPalette legendPalette = Legend1->palette();
     legendPalette.setBrush(QPalette::Window, Chart1->backgroundBrush());
     Legend1->setPalette(legendPalette);
-    auto* grid = new QGridLayout(Legend1);
-    grid->setContentsMargins(8, 2, 8, 6);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(2);
+    m_legendGrid = new QGridLayout(Legend1);
+    m_legendGrid->setContentsMargins(8, 2, 8, 4);
+    m_legendGrid->setHorizontalSpacing(6);
+    m_legendGrid->setVerticalSpacing(2);
     for (int k = 0; k < 6; ++k) {
         QPixmap swatch(22, 10);
         swatch.fill(Qt::transparent);
@@ -126,12 +130,9 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
         auto* mark = new QLabel(Legend1);
         mark->setPixmap(swatch);
         auto* title = new QLabel(QString::fromUtf8(kSeries[k].title), Legend1);
-        const int row = k / 2, col = (k % 2) * 2;
-        grid->addWidget(mark, row, col);
-        grid->addWidget(title, row, col + 1);
+        m_legendItems[static_cast<std::size_t>(k)] = {mark, title};
     }
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
+    layoutLegend(width());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -152,6 +153,41 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
 }
 
 TFormTempTau::~TFormTempTau() = default;
+
+void TFormTempTau::layoutLegend(int availableWidth) {
+    int itemWidth = 0;
+    for (const auto& [mark, title] : m_legendItems)
+        itemWidth = std::max(itemWidth, mark->sizeHint().width() + title->sizeHint().width());
+    itemWidth += 6 + 24;
+    const QMargins margins = m_legendGrid->contentsMargins();
+    int columns =
+        std::clamp((availableWidth - margins.left() - margins.right()) / std::max(itemWidth, 1), 1, 6);
+    if (columns == 4 || columns == 5) columns = 3; // rows of equal length
+    if (columns == m_legendColumns) return;
+    m_legendColumns = columns;
+    for (const auto& [mark, title] : m_legendItems) {
+        m_legendGrid->removeWidget(mark);
+        m_legendGrid->removeWidget(title);
+    }
+    for (int c = 0; c < 12; ++c)
+        m_legendGrid->setColumnStretch(c, 0);
+    for (int k = 0; k < 6; ++k) {
+        const auto& [mark, title] = m_legendItems[static_cast<std::size_t>(k)];
+        const int row = k / columns, col = (k % columns) * 2;
+        m_legendGrid->addWidget(mark, row, col);
+        m_legendGrid->addWidget(title, row, col + 1);
+        m_legendGrid->setColumnStretch(col + 1, 1);
+    }
+}
+
+void TFormTempTau::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutLegend(width());
+}
+
+int TFormTempTau::LegendColumns() const {
+    return m_legendColumns;
+}
 
 QLineSeries* TFormTempTau::Series(int k) const {
     if (k < 1 || k > 6) return nullptr;
@@ -230,6 +266,7 @@ void TFormTempTau::applyRanges() {
     AxisBottom->setRange(x0, x1);
     AxisLeft->setRange(y0, y1);
     if (m_hasData && std::isfinite(y0) && std::isfinite(y1)) AxisLeft->applyNiceNumbers();
+    if (m_hasData && std::isfinite(x0) && std::isfinite(x1)) AxisBottom->applyNiceNumbers();
     m_settingRange = false;
 }
 

@@ -5,8 +5,11 @@
 #include <QWidget>
 
 #include <array>
+#include <utility>
 
 class QChart;
+class QGridLayout;
+class QLabel;
 class QChartView;
 class QLineSeries;
 class QToolBar;
@@ -50,15 +53,24 @@ public:
     QLineSeries* Series6 = nullptr;
 
     QLineSeries* Series(int k) const; // k = 1..6
+    // Columns of the legend at the window's present width.
+    int LegendColumns() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void appendOrdered(QLineSeries* s, double x, double y);
     void applyRanges();
     void saveAs();
+    void layoutLegend(int availableWidth);
 
     std::array<QLineSeries*, 6> m_series{};
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
     bool m_hasData = false;
     bool m_zoomed = false;
     bool m_settingRange = false;
+    QGridLayout* m_legendGrid = nullptr;
+    std::array<std::pair<QLabel*, QLabel*>, 6> m_legendItems{};
+    int m_legendColumns = 0;
 };

@@ -309,6 +309,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.Legend1->geometry().top() >= w.ChartView1->geometry().bottom());
         QCOMPARE(w.ChartImage().height(), w.ChartView1->height() + w.Legend1->height());
+        // Narrow: two columns of three; wide enough: all six in one row.
+        QCOMPARE(w.LegendColumns(), 2);
+        w.resize(1500, 480);
+        QCOMPARE(w.LegendColumns(), 6);
     }
 
     void tempChartAppend() {
