@@ -247,12 +247,6 @@ private slots:
         for (QMdiSubWindow* s : subs)
             QVERIFY(!s->isMaximized());
     }
-
-    void parametersDialogOnlyWhenIdle() {
-        // The dialog's action follows the run state; a disabled action does nothing.
-        QVERIFY(w->ServisParamMod->isEnabled());
-        QVERIFY(!w->RunActive());
-    }
 };
 
 QTEST_MAIN(TestMainWindow)
