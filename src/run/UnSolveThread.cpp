@@ -92,6 +92,7 @@ void TSolveThread::handOver(bool start) {
 void TSolveThread::run() {
     syncData();
     korvel::InitialiseRun(m_model);
+    m_tracker.Start(m_model);
     handOver(true);
 
     int counter = 0;
@@ -106,6 +107,7 @@ void TSolveThread::run() {
         ++counter;
         TimeStepFunction(m_model);
         ++m_steps;
+        m_tracker.Step(m_model);
         if (!stateFinite()) {
             m_failed = true;
             m_failureMessage =
@@ -122,11 +124,16 @@ void TSolveThread::run() {
             counter = 0;
         }
     }
+    m_completed = m_model.state.Tau >= m_model.data.TauEnd;
+    m_results = m_tracker.Results(m_model);
+    m_hasResults = true;
     handOver(false);
 }
 
 void TSolveThread::ShowStart() {
     if (m_abandoned) return;
+    m_history.clear();
+    m_shell = korvel::ShellAt(m_model, true);
     if (m_windows.solve) m_windows.solve->ShowSlice(m_model, 0);
     if (m_windows.tempTau) m_windows.tempTau->ClearSeries();
     if (m_windows.graphS) m_windows.graphS->StartSurface(m_model.params.L, m_model.params.M);
@@ -137,6 +144,8 @@ void TSolveThread::ShowStart() {
 void TSolveThread::ShowStep() {
     if (m_abandoned) return;
     if (m_windows.solve) m_windows.solve->ShowSlice(m_model, m_model.data.Vlit * m_model.state.Tau / 60);
+    m_history.push_back(korvel::SampleChartNodes(m_model));
+    m_shell = korvel::ShellAt(m_model, true);
     if (m_windows.tempTau) m_windows.tempTau->AppendPoints(m_model);
     if (m_windows.graphS) m_windows.graphS->AddLayer(m_model);
     if (m_windows.graphC) m_windows.graphC->AddLayer(m_model);

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "model/DerivedResults.h"
 #include "model/Model.h"
+#include "model/ResultsExport.h"
 
 #include <QMutex>
 #include <QString>
 #include <QThread>
 #include <QWaitCondition>
 #include <atomic>
+#include <vector>
 
 class TFormSolve;
 class TFormTempTau;
@@ -57,6 +60,20 @@ public:
     QString FailureMessage() const { return m_failureMessage; }
     int StepsDone() const { return m_steps; }
 
+    // What the run has found. The worker writes these; the window thread reads them only inside a
+    // hand-over or after the worker has ended.
+    // Solid shell at the latest hand-over, mm.
+    korvel::ShellThickness ShellNow() const { return m_shell; }
+    // The temperatures at the six chart nodes at every hand-over after the first, as the temperature
+    // chart gets them.
+    const std::vector<korvel::ChartSample>& History() const { return m_history; }
+    // Whether the run came to its end (reached its process time or was stopped) with a finite state;
+    // then Results() holds the end-of-run figures.
+    bool HasResults() const { return m_hasResults; }
+    korvel::DerivedResults Results() const { return m_results; }
+    // Whether the run reached its process time (as opposed to being stopped before).
+    bool Completed() const { return m_completed; }
+
     // The step every run carries out; tests may put a wrapper around the model's own.
     static void (*TimeStepFunction)(korvel::Model&);
 
@@ -91,4 +108,11 @@ private:
     bool m_failed = false; // written by the worker, read after it has ended
     QString m_failureMessage;
     double m_halfX = 0, m_halfY = 0;
+
+    korvel::ResultsTracker m_tracker; // worker only
+    korvel::ShellThickness m_shell;
+    std::vector<korvel::ChartSample> m_history;
+    korvel::DerivedResults m_results;
+    bool m_hasResults = false;
+    bool m_completed = false;
 };
