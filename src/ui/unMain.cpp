@@ -1,11 +1,13 @@
 #include "unMain.h"
 
 #include "KorvelIcons.h"
+#include "UiFormat.h"
 #include "Un3DGraphC.h"
 #include "Un3DGraphS.h"
 #include "UnAbout.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
+#include "UnResults.h"
 #include "UnSolve.h"
 #include "UnTemTau.h"
 #include "run/UnSolveThread.h"
@@ -13,16 +15,24 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMutexLocker>
+#include <QProgressBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 void TKeptSubWindow::closeEvent(QCloseEvent* e) {
     e->ignore();
@@ -82,6 +92,12 @@ void TFormMain::createActions() {
          &TFormMain::ActionsPauseExecute},
         {&ActionsStop, "ActionsStop", "Actions", "&Завершить расчет",
          "Завершить расчет, возможность редактировать исходные данные", 3, &TFormMain::ActionsStopExecute},
+        {&ActionsResults, "ActionsResults", "Actions", "Результаты расчета",
+         "Металлургическая длина, толщина корочки и разогрев поверхности по последнему расчету", -1,
+         &TFormMain::ActionsResultsExecute},
+        {&ActionsSaveResults, "ActionsSaveResults", "Actions", "Сохранить результаты...",
+         "Сохранить результаты последнего расчета в папку: таблицы CSV и рисунки окон", -1,
+         &TFormMain::ActionsSaveResultsExecute},
         {&ActionsExit, "ActionsExit", "Actions", "В&ыход", "Выход из программы", 4,
          &TFormMain::ActionsExitExecute},
         {&WindowCascade1, "WindowCascade1", "Window", "&Каскад", "Каскадное расположение окон", 14,
@@ -131,6 +147,8 @@ void TFormMain::createMenus() {
     actions->addAction(ActionsSolve);
     actions->addAction(ActionsPause);
     actions->addAction(ActionsStop);
+    actions->addAction(ActionsResults);
+    actions->addAction(ActionsSaveResults);
     actions->addSeparator();
     actions->addAction(ActionsExit);
 
@@ -196,7 +214,26 @@ void TFormMain::createToolBars() {
 }
 
 void TFormMain::createStatusBar() {
-    statusBar()->showMessage(QString());
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    LabelSummary = new QLabel(bar);
+    LabelSummary->setObjectName(QStringLiteral("LabelSummary"));
+    bar->addWidget(LabelSummary, 1);
+    LabelDistance = new QLabel(bar);
+    LabelDistance->setObjectName(QStringLiteral("LabelDistance"));
+    bar->addPermanentWidget(LabelDistance);
+    LabelShell = new QLabel(bar);
+    LabelShell->setObjectName(QStringLiteral("LabelShell"));
+    bar->addPermanentWidget(LabelShell);
+    ProgressRun = new QProgressBar(bar);
+    ProgressRun->setObjectName(QStringLiteral("ProgressRun"));
+    ProgressRun->setRange(0, 100);
+    ProgressRun->setValue(0);
+    ProgressRun->setFormat(QStringLiteral("%p %"));
+    ProgressRun->setMaximumWidth(160);
+    ProgressRun->setToolTip(QStringLiteral("Ход расчета: доля заданного времени процесса"));
+    bar->addPermanentWidget(ProgressRun);
+    bar->showMessage(QString());
 }
 
 void TFormMain::updateActions() {
@@ -204,6 +241,9 @@ void TFormMain::updateActions() {
     ServisParamMod->setEnabled(!m_runActive);
     ActionsPause->setEnabled(m_runActive);
     ActionsStop->setEnabled(m_runActive);
+    const bool results = m_hasResults && !m_runActive;
+    ActionsResults->setEnabled(results);
+    ActionsSaveResults->setEnabled(results);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -239,9 +279,17 @@ void TFormMain::createChildWindows() {
 
     AboutBox = new TAboutBox(this);
     AboutBox->hide();
+    // A new grid re-sizes the state the results were read from.
     fmParamMod = new TfmParamMod(
-        m_model, [this] { PrepareSolveWindow(); }, this);
+        m_model,
+        [this] {
+            PrepareSolveWindow();
+            discardResults();
+        },
+        this);
     fmParamMod->hide();
+    FormResults = new TFormResults(this);
+    FormResults->hide();
 }
 
 QMdiSubWindow* TFormMain::SubWindowOf(QWidget* child) const {
@@ -422,6 +470,10 @@ void TFormMain::ActionsSolveExecute() {
     updateActions();
     // A stopped worker may still be finishing its last step on the state about to be re-sized.
     if (SolveThread && SolveThread->isRunning()) SolveThread->StopAndWait();
+    discardResults();
+    ProgressRun->setValue(0);
+    LabelDistance->clear();
+    LabelShell->clear();
     // 2. Accept the data window.
     FormIsxDan->BitBtn2Click();
     {
@@ -444,6 +496,8 @@ void TFormMain::ActionsSolveExecute() {
     windows.graphC = FormGraphC;
     auto* worker = new TSolveThread(m_model, m_castingData, m_dataGuard, windows, this);
     SolveThread = worker;
+    connect(worker, &TSolveThread::HandedOver, this,
+            [this, worker](bool start, double tau) { showRunProgress(worker, start, tau); });
     connect(worker, &TSolveThread::HandedOver, this, &TFormMain::HandedOver);
     connect(
         worker, &QThread::finished, this, [this, worker] { onWorkerFinished(worker); }, Qt::QueuedConnection);
@@ -459,6 +513,7 @@ void TFormMain::onWorkerFinished(TSolveThread* worker) {
     }
     const bool failed = worker->Failed();
     const QString why = worker->FailureMessage();
+    if (current && !failed && !m_closing && worker->HasResults()) takeResults(worker);
     worker->deleteLater();
     if (current) {
         emit RunEnded();
@@ -494,4 +549,147 @@ void TFormMain::shutdownRun() {
 void TFormMain::closeEvent(QCloseEvent* e) {
     shutdownRun();
     QMainWindow::closeEvent(e);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Results of a run
+
+void TFormMain::showRunProgress(TSolveThread* worker, bool start, double tau) {
+    // Inside a hand-over: the worker waits, so the state and the worker's figures can be read.
+    const double tauEnd = m_model.data.TauEnd;
+    const double share = tauEnd > 0 ? std::clamp(tau / tauEnd, 0.0, 1.0) : 1.0;
+    ProgressRun->setValue(int(std::floor(share * 100 + 1e-9)));
+    const double z = start ? 0 : std::max(0.0, m_model.data.Vlit * tau / 60);
+    m_lastDistance = z;
+    LabelDistance->setText(QStringLiteral("Расстояние от мениска: %1 м").arg(FormatFixed(z, 6, 2)));
+    const korvel::ShellThickness shell = worker->ShellNow();
+    LabelShell->setText(QStringLiteral("Корочка: X %1 мм, Y %2 мм")
+                            .arg(FormatFixed(shell.faceX, 5, 1), FormatFixed(shell.faceY, 5, 1)));
+}
+
+void TFormMain::takeResults(TSolveThread* worker) {
+    m_results = worker->Results();
+    m_history = worker->History();
+    m_resultsCompleted = worker->Completed();
+    m_hasResults = true;
+    const QString where = QStringLiteral("время процесса %1 с, расстояние от мениска %2 м")
+                              .arg(FormatFixed(m_model.state.Tau, 0, 1), FormatFixed(m_lastDistance, 0, 2));
+    const QString heading = m_resultsCompleted ? QStringLiteral("Расчет завершен: %1.").arg(where)
+                                               : QStringLiteral("Расчет остановлен: %1.").arg(where);
+    QStringList lines;
+    for (const std::string& line : korvel::DescribeResults(m_results))
+        lines << QString::fromStdString(line);
+    FormResults->SetResults(heading, lines);
+    LabelSummary->setText((m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) +
+                          ResultsSummary(m_results));
+    LabelSummary->setToolTip(lines.join(QLatin1Char('\n')));
+    updateActions();
+    // A stopped run was ended on purpose: its figures wait in the menu instead of popping up.
+    if (m_resultsCompleted) ActionsResultsExecute();
+}
+
+void TFormMain::discardResults() {
+    m_hasResults = false;
+    m_resultsCompleted = false;
+    m_results = korvel::DerivedResults();
+    m_history.clear();
+    LabelSummary->clear();
+    LabelSummary->setToolTip(QString());
+    if (FormResults) {
+        FormResults->hide();
+        FormResults->Clear();
+    }
+    updateActions();
+}
+
+void TFormMain::ActionsResultsExecute() {
+    if (!m_hasResults) return;
+    FormResults->show();
+    FormResults->raise();
+    FormResults->activateWindow();
+}
+
+QStringList TFormMain::ResultImageFiles() {
+    return {QStringLiteral("cross_section.png"), QStringLiteral("temperature.png"),
+            QStringLiteral("sulphur.png"), QStringLiteral("carbon.png")};
+}
+
+void TFormMain::ActionsSaveResultsExecute() {
+    if (!m_hasResults || m_runActive || WorkerAlive()) return;
+    const QString dir = m_folderChooser
+                            ? m_folderChooser()
+                            : QFileDialog::getExistingDirectory(
+                                  this, QStringLiteral("Папка для результатов расчета"), m_lastFolder);
+    if (dir.isEmpty()) return;
+
+    QStringList names;
+    for (const std::string& name : korvel::ResultsCsvFiles())
+        names << QString::fromStdString(name);
+    names << ResultImageFiles();
+    QStringList present;
+    for (const QString& name : names)
+        if (QFileInfo::exists(QDir(dir).filePath(name))) present << name;
+    if (!present.isEmpty()) {
+        const QString text = present.size() == 1
+                                 ? QStringLiteral("Файл %1 уже есть в папке. Заменить?").arg(present.first())
+                                 : QStringLiteral("Файлы %1 уже есть в папке. Заменить?")
+                                       .arg(present.join(QStringLiteral(", ")));
+        const bool replace = m_questionHandler ? m_questionHandler(text)
+                                               : QMessageBox::question(this, QStringLiteral("Korvel"), text,
+                                                                       QMessageBox::Yes | QMessageBox::No,
+                                                                       QMessageBox::No) == QMessageBox::Yes;
+        if (!replace) {
+            statusBar()->showMessage(QStringLiteral("Результаты не сохранены."), 5000);
+            return;
+        }
+    }
+    const QString error = saveResults(dir);
+    if (!error.isEmpty()) {
+        showMessage(QStringLiteral("Результаты не сохранены: %1.").arg(error));
+        return;
+    }
+    m_lastFolder = dir;
+    statusBar()->showMessage(
+        QStringLiteral("Результаты сохранены в папку %1").arg(QDir::toNativeSeparators(dir)), 10000);
+}
+
+QString TFormMain::saveResults(const QString& dir) {
+    const QFileInfo folder(dir);
+    if (!folder.isDir()) return QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(dir));
+    QStringList names;
+    for (const std::string& name : korvel::ResultsCsvFiles())
+        names << QString::fromStdString(name);
+    const QStringList images = ResultImageFiles();
+    names << images;
+    for (const QString& name : names)
+        if (QFileInfo(QDir(dir).filePath(name)).isDir())
+            return QStringLiteral("в папке уже есть папка с именем %1").arg(name);
+
+    // Everything is written into a folder of its own beside the destination first and moved into
+    // place only when all of it has been written, so a failed write leaves the old files as they were.
+    QTemporaryDir staging(QDir(dir).filePath(QStringLiteral(".korvel-results-XXXXXX")));
+    if (!staging.isValid())
+        return QStringLiteral("не удалось создать файлы в папке «%1» (%2)")
+            .arg(QDir::toNativeSeparators(dir), staging.errorString());
+    const std::string csvError = korvel::WriteResultsCsv(QFile::encodeName(staging.path()).toStdString(),
+                                                         m_model, m_history, m_results);
+    if (!csvError.empty()) return QString::fromStdString(csvError);
+
+    auto surfaceImage = [](SurfaceChartWindow* w) {
+        const QImage image = w->HasView() ? w->RenderImage() : QImage();
+        return image.isNull() ? w->grab().toImage() : image;
+    };
+    const QImage pictures[] = {FormSolve->grab().toImage(), FormTempTau->ChartImage(),
+                               surfaceImage(FormGraphS), surfaceImage(FormGraphC)};
+    for (int k = 0; k < int(images.size()); ++k)
+        if (pictures[k].isNull() || !pictures[k].save(staging.filePath(images[k]), "PNG"))
+            return QStringLiteral("не удалось записать рисунок %1").arg(images[k]);
+
+    for (const QString& name : names) {
+        const QByteArray from = QFile::encodeName(staging.filePath(name));
+        const QByteArray to = QFile::encodeName(QDir(dir).filePath(name));
+        if (std::rename(from.constData(), to.constData()) != 0)
+            return QStringLiteral("не удалось записать файл %1").arg(QDir(dir).filePath(name));
+    }
+    return QString();
 }

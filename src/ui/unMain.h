@@ -1,22 +1,28 @@
 #pragma once
 
+#include "model/DerivedResults.h"
 #include "model/Model.h"
+#include "model/ResultsExport.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMutex>
 #include <QPointer>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QMdiArea;
+class QLabel;
 class QMenu;
+class QProgressBar;
 class QToolBar;
 class TAboutBox;
 class TFormGraphC;
 class TFormGraphS;
 class TFormIsxDan;
 class TFormSolve;
+class TFormResults;
 class TFormTempTau;
 class TSolveThread;
 class TfmParamMod;
@@ -44,6 +50,22 @@ public:
     using MessageHandler = std::function<void(const QString& text)>;
     void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
     QString LastMessage() const { return m_lastMessage; }
+    // Where the results are saved; by default a folder dialog. An empty answer saves nothing.
+    using FolderChooser = std::function<QString()>;
+    void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    // A yes/no question to the user (replacing files); by default a question box.
+    using QuestionHandler = std::function<bool(const QString& text)>;
+    void SetQuestionHandler(QuestionHandler handler) { m_questionHandler = std::move(handler); }
+
+    // The results of the latest run that came to its end, kept until the next run starts or the grid
+    // changes.
+    bool HasResults() const { return m_hasResults; }
+    bool ResultsCompleted() const { return m_resultsCompleted; }
+    const korvel::DerivedResults& Results() const { return m_results; }
+    const std::vector<korvel::ChartSample>& ResultsHistory() const { return m_history; }
+    // The pictures saved beside the CSV files, in this order: cross-section, temperature chart,
+    // sulphur, carbon.
+    static QStringList ResultImageFiles();
 
     korvel::Model& Model() { return m_model; }
     // The casting data the data window writes and a run reads at every step, and their lock.
@@ -66,6 +88,7 @@ public:
     TFormIsxDan* FormIsxDan = nullptr;
     TAboutBox* AboutBox = nullptr;
     TfmParamMod* fmParamMod = nullptr;
+    TFormResults* FormResults = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -74,6 +97,8 @@ public:
     QAction* ActionsSolve = nullptr;
     QAction* ActionsPause = nullptr;
     QAction* ActionsStop = nullptr;
+    QAction* ActionsResults = nullptr;
+    QAction* ActionsSaveResults = nullptr;
     QAction* ActionsExit = nullptr;
     QAction* WindowCascade1 = nullptr;
     QAction* WindowTileHorizontal1 = nullptr;
@@ -88,11 +113,20 @@ public:
     QAction* Window3DGraph = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
+    // Status bar: the latest run's summary, the slice's distance from the meniscus, the shell at the
+    // middles of the faces and the run's progress.
+    QLabel* LabelSummary = nullptr;
+    QLabel* LabelDistance = nullptr;
+    QLabel* LabelShell = nullptr;
+    QProgressBar* ProgressRun = nullptr;
+
 public slots:
     void ActionsEnterExecute();
     void ActionsSolveExecute();
     void ActionsPauseExecute();
     void ActionsStopExecute();
+    void ActionsResultsExecute();
+    void ActionsSaveResultsExecute();
     void ActionsExitExecute();
     void HelpAboutExecute();
     void WindowIsxDanExecute();
@@ -135,6 +169,11 @@ private:
     QString checkRunInput() const;
     void syncCastingDataIfIdle();
     void onWorkerFinished(TSolveThread* worker);
+    void showRunProgress(TSolveThread* worker, bool start, double tau);
+    void takeResults(TSolveThread* worker);
+    void discardResults();
+    // Writes the CSV files and the pictures into dir; empty on success, else what went wrong.
+    QString saveResults(const QString& dir);
     void shutdownRun();
 
     korvel::Model& m_model;
@@ -145,4 +184,13 @@ private:
     bool m_closing = false;
     MessageHandler m_messageHandler;
     QString m_lastMessage;
+    FolderChooser m_folderChooser;
+    QuestionHandler m_questionHandler;
+    QString m_lastFolder;
+    double m_lastDistance = 0;
+
+    bool m_hasResults = false;
+    bool m_resultsCompleted = false;
+    korvel::DerivedResults m_results;
+    std::vector<korvel::ChartSample> m_history;
 };

@@ -129,9 +129,9 @@ private slots:
         for (QAction* a : top)
             titles << a->text();
         QCOMPARE(titles, (QStringList{"&Действия", "Сервис", "&Окно", "&?"}));
-        QCOMPARE(
-            actionNames(top[0]->menu()->actions()),
-            (QStringList{"ActionsEnter", "ActionsSolve", "ActionsPause", "ActionsStop", "-", "ActionsExit"}));
+        QCOMPARE(actionNames(top[0]->menu()->actions()),
+                 (QStringList{"ActionsEnter", "ActionsSolve", "ActionsPause", "ActionsStop", "ActionsResults",
+                              "ActionsSaveResults", "-", "ActionsExit"}));
         QCOMPARE(actionNames(top[1]->menu()->actions()), QStringList{"ServisParamMod"});
         const QList<QAction*> window = top[2]->menu()->actions();
         QCOMPARE(actionNames(window),
