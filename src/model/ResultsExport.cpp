@@ -128,8 +128,8 @@ std::vector<std::string> DescribeResults(const DerivedResults& r) {
     std::snprintf(buf, sizeof buf, "Корочка в конце расчета: %.1f мм (X), %.1f мм (Y), %.1f мм по диагонали",
                   r.solid.faceX, r.solid.faceY, r.solid.diagonal);
     lines.emplace_back(buf);
-    std::snprintf(buf, sizeof buf, "Ширина двухфазной зоны: %.1f мм (X), %.1f мм (Y)", r.solid.faceX - r.liquid.faceX,
-                  r.solid.faceY - r.liquid.faceY);
+    std::snprintf(buf, sizeof buf, "Ширина двухфазной зоны: %.1f мм (X), %.1f мм (Y)", r.liquid.faceX - r.solid.faceX,
+                  r.liquid.faceY - r.solid.faceY);
     lines.emplace_back(buf);
     std::snprintf(buf, sizeof buf, "Наибольший разогрев поверхности: %.0f К (X, на %.2f м), %.0f К (Y, на %.2f м)",
                   r.reheatFaceX, r.reheatFaceXZ, r.reheatFaceY, r.reheatFaceYZ);
