@@ -3,10 +3,10 @@
 #include "UiFormat.h"
 
 #include <QDialogButtonBox>
-#include <QFontMetrics>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -17,7 +17,7 @@ QString ResultsSummary(const korvel::DerivedResults& r) {
     else
         parts << QStringLiteral("Центр не затвердел (%1 °C)").arg(FormatFixed(r.centreTemperature, 0, 0));
     if (r.mouldExitSeen)
-        parts << QStringLiteral("корочка на выходе из кристаллизатора: X %1 мм, Y %2 мм")
+        parts << QStringLiteral("корочка на выходе из кристаллизатора X %1, Y %2 мм")
                      .arg(FormatFixed(r.mouldExit.faceX, 0, 1), FormatFixed(r.mouldExit.faceY, 0, 1));
     else
         parts << QStringLiteral("сечение не вышло из кристаллизатора");
@@ -25,11 +25,50 @@ QString ResultsSummary(const korvel::DerivedResults& r) {
     const double reheat = xLarger ? r.reheatFaceX : r.reheatFaceY;
     const double where = xLarger ? r.reheatFaceXZ : r.reheatFaceYZ;
     if (reheat > 0)
-        parts << QStringLiteral("наибольший разогрев: %1 К на %2 м")
+        parts << QStringLiteral("наибольший разогрев %1 К на %2 м")
                      .arg(FormatFixed(reheat, 0, 0), FormatFixed(where, 0, 2));
     else
         parts << QStringLiteral("разогрева поверхности нет");
     return parts.join(QStringLiteral("; "));
+}
+
+QString LocaliseFigures(const QString& line) {
+    const QString point = QLocale().decimalPoint();
+    if (point == QLatin1String(".")) return line;
+    static const QRegularExpression figure(QStringLiteral("(\\d)\\.(\\d)"));
+    QString out = line;
+    return out.replace(figure, QStringLiteral("\\1") + point + QStringLiteral("\\2"));
+}
+
+TElidedLabel::TElidedLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+}
+
+void TElidedLabel::SetFullText(const QString& text) {
+    m_full = text;
+    setToolTip(text);
+    elide();
+    updateGeometry();
+}
+
+QSize TElidedLabel::minimumSizeHint() const {
+    return QSize(fontMetrics().horizontalAdvance(QStringLiteral("Центр…")),
+                 QLabel::minimumSizeHint().height());
+}
+
+QSize TElidedLabel::sizeHint() const {
+    return QSize(fontMetrics().horizontalAdvance(m_full) + 4, QLabel::sizeHint().height());
+}
+
+void TElidedLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void TElidedLabel::elide() {
+    const QString shown =
+        fontMetrics().elidedText(m_full, Qt::ElideRight, std::max(0, contentsRect().width()));
+    if (shown != text()) setText(shown);
 }
 
 TFormResults::TFormResults(QWidget* parent) : QDialog(parent) {
@@ -43,10 +82,15 @@ TFormResults::TFormResults(QWidget* parent) : QDialog(parent) {
     LabelHeading->setWordWrap(true);
     layout->addWidget(LabelHeading);
 
-    TextResults = new QPlainTextEdit(this);
+    TextResults = new QLabel(this);
     TextResults->setObjectName(QStringLiteral("TextResults"));
-    TextResults->setReadOnly(true);
-    TextResults->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TextResults->setTextFormat(Qt::PlainText);
+    TextResults->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    TextResults->setFrameShape(QFrame::StyledPanel);
+    TextResults->setAutoFillBackground(true);
+    TextResults->setBackgroundRole(QPalette::Base);
+    TextResults->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    TextResults->setMargin(6);
     layout->addWidget(TextResults, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -67,13 +111,6 @@ QString TFormResults::Heading() const {
 void TFormResults::SetResults(const QString& heading, const QStringList& lines) {
     m_lines = lines;
     LabelHeading->setText(heading);
-    TextResults->setPlainText(lines.join(QLatin1Char('\n')));
-    // Wide and tall enough for every line without scrolling.
-    const QFontMetrics fm(TextResults->font());
-    int width = fm.horizontalAdvance(heading) / 2;
-    for (const QString& line : lines)
-        width = std::max(width, fm.horizontalAdvance(line));
-    const int rows = std::max<int>(int(lines.size()), 3);
-    TextResults->setMinimumSize(width + 2 * fm.averageCharWidth() + 8, (rows + 1) * fm.lineSpacing() + 8);
+    TextResults->setText(lines.join(QLatin1Char('\n')));
     adjustSize();
 }

@@ -3,15 +3,36 @@
 #include "model/DerivedResults.h"
 
 #include <QDialog>
+#include <QLabel>
 #include <QString>
 #include <QStringList>
-
-class QLabel;
-class QPlainTextEdit;
 
 // One line for the status bar: the metallurgical length (or that the centre is still liquid), the
 // shell at the mould exit and the largest reheating of the surface.
 QString ResultsSummary(const korvel::DerivedResults& r);
+
+// Writes the decimal points of the figures in a line with the locale's decimal separator.
+QString LocaliseFigures(const QString& line);
+
+// A one-line label that shortens its text with an ellipsis when it does not fit; the whole text
+// stays in its tool tip.
+class TElidedLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit TElidedLabel(QWidget* parent = nullptr);
+    void SetFullText(const QString& text);
+    QString FullText() const { return m_full; }
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void elide();
+    QString m_full;
+};
 
 // The figures of the latest run in a small window of its own, which stays open beside the others.
 class TFormResults : public QDialog {
@@ -27,7 +48,7 @@ public:
     QStringList Lines() const { return m_lines; }
 
     QLabel* LabelHeading = nullptr;
-    QPlainTextEdit* TextResults = nullptr;
+    QLabel* TextResults = nullptr; // one figure a line, selectable for copying
 
 private:
     QStringList m_lines;

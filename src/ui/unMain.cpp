@@ -216,7 +216,7 @@ void TFormMain::createToolBars() {
 void TFormMain::createStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    LabelSummary = new QLabel(bar);
+    LabelSummary = new TElidedLabel(bar);
     LabelSummary->setObjectName(QStringLiteral("LabelSummary"));
     bar->addWidget(LabelSummary, 1);
     LabelDistance = new QLabel(bar);
@@ -578,11 +578,10 @@ void TFormMain::takeResults(TSolveThread* worker) {
                                                : QStringLiteral("Расчет остановлен: %1.").arg(where);
     QStringList lines;
     for (const std::string& line : korvel::DescribeResults(m_results))
-        lines << QString::fromStdString(line);
+        lines << LocaliseFigures(QString::fromStdString(line));
     FormResults->SetResults(heading, lines);
-    LabelSummary->setText((m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) +
-                          ResultsSummary(m_results));
-    LabelSummary->setToolTip(lines.join(QLatin1Char('\n')));
+    LabelSummary->SetFullText((m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) +
+                              ResultsSummary(m_results));
     updateActions();
     // A stopped run was ended on purpose: its figures wait in the menu instead of popping up.
     if (m_resultsCompleted) ActionsResultsExecute();
@@ -593,8 +592,7 @@ void TFormMain::discardResults() {
     m_resultsCompleted = false;
     m_results = korvel::DerivedResults();
     m_history.clear();
-    LabelSummary->clear();
-    LabelSummary->setToolTip(QString());
+    LabelSummary->SetFullText(QString());
     if (FormResults) {
         FormResults->hide();
         FormResults->Clear();

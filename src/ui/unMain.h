@@ -22,6 +22,7 @@ class TFormGraphC;
 class TFormGraphS;
 class TFormIsxDan;
 class TFormSolve;
+class TElidedLabel;
 class TFormResults;
 class TFormTempTau;
 class TSolveThread;
@@ -115,7 +116,7 @@ public:
 
     // Status bar: the latest run's summary, the slice's distance from the meniscus, the shell at the
     // middles of the faces and the run's progress.
-    QLabel* LabelSummary = nullptr;
+    TElidedLabel* LabelSummary = nullptr;
     QLabel* LabelDistance = nullptr;
     QLabel* LabelShell = nullptr;
     QProgressBar* ProgressRun = nullptr;

@@ -141,17 +141,43 @@ private slots:
         r.reheatFaceY = 47.4;
         r.reheatFaceYZ = 3.125;
         QCOMPARE(ResultsSummary(r), QStringLiteral("Металлургическая длина: 12,35 м; корочка на выходе из "
-                                                   "кристаллизатора: X 11,0 мм, Y 10,0 мм; наибольший "
-                                                   "разогрев: 47 К на 3,13 м"));
+                                                   "кристаллизатора X 11,0, Y 10,0 мм; наибольший "
+                                                   "разогрев 47 К на 3,13 м"));
         // The larger of the two faces' reheating is named, with its own place.
         r.reheatFaceX = 50;
-        QVERIFY2(ResultsSummary(r).endsWith(QStringLiteral("наибольший разогрев: 50 К на 2,50 м")),
+        QVERIFY2(ResultsSummary(r).endsWith(QStringLiteral("наибольший разогрев 50 К на 2,50 м")),
                  qPrintable(ResultsSummary(r)));
 
         korvel::DerivedResults liquid;
         liquid.centreTemperature = 1496.6;
         QCOMPARE(ResultsSummary(liquid), QStringLiteral("Центр не затвердел (1497 °C); сечение не вышло из "
                                                         "кристаллизатора; разогрева поверхности нет"));
+    }
+
+    void figuresTakeTheLocaleSeparator() {
+        QCOMPARE(LocaliseFigures(QStringLiteral("Корочка: 16.9 мм (X), 0.5 м. Конец.")),
+                 QStringLiteral("Корочка: 16,9 мм (X), 0,5 м. Конец."));
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(LocaliseFigures(QStringLiteral("16.9 мм")), QStringLiteral("16.9 мм"));
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    }
+
+    void longSummaryIsShortenedNotCut() {
+        TElidedLabel label;
+        const QString text =
+            QStringLiteral("Центр не затвердел (1509 °C); корочка на выходе из кристаллизатора X "
+                           "16,9, Y 16,9 мм; наибольший разогрев 60 К на 2,48 м");
+        label.SetFullText(text);
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        label.resize(label.sizeHint());
+        QCOMPARE(label.text(), text);
+        label.resize(200, label.height());
+        QVERIFY2(label.text().endsWith(QChar(0x2026)) && label.text().size() < text.size(),
+                 qPrintable(label.text()));
+        QVERIFY2(label.fontMetrics().horizontalAdvance(label.text()) <= 200, qPrintable(label.text()));
+        QCOMPARE(label.toolTip(), text);
+        QCOMPARE(label.FullText(), text);
     }
 
     void statusBarFollowsTheRun() {
@@ -195,17 +221,29 @@ private slots:
         // One minute is far too short for the centre to freeze; the slice has left the 0.8 m mould.
         QVERIFY(!r.metallurgicalReached);
         QVERIFY(r.mouldExitSeen);
-        QCOMPARE(w->LabelSummary->text(), ResultsSummary(r));
-        QVERIFY2(w->LabelSummary->text().startsWith(QStringLiteral("Центр не затвердел (")),
-                 qPrintable(w->LabelSummary->text()));
+        QCOMPARE(w->LabelSummary->FullText(), ResultsSummary(r));
+        QVERIFY2(w->LabelSummary->FullText().startsWith(QStringLiteral("Центр не затвердел (")),
+                 qPrintable(w->LabelSummary->FullText()));
         QVERIFY(w->LabelSummary->isVisible());
 
         QVERIFY(w->FormResults->isVisible());
         QVERIFY(!w->FormResults->isModal());
         QStringList expected;
         for (const std::string& line : korvel::DescribeResults(r))
-            expected << QString::fromStdString(line);
+            expected << LocaliseFigures(QString::fromStdString(line));
         QCOMPARE(w->FormResults->Lines(), expected);
+        QCOMPARE(w->FormResults->TextResults->text(), expected.join(QLatin1Char('\n')));
+        // Wide enough for its longest line.
+        const int longest = w->FormResults->TextResults->fontMetrics().horizontalAdvance(expected[2]);
+        QVERIFY2(w->FormResults->TextResults->contentsRect().width() >= longest,
+                 qPrintable(QStringLiteral("%1 < %2")
+                                .arg(w->FormResults->TextResults->contentsRect().width())
+                                .arg(longest)));
+        // The mushy zone lies between the solidus and the liquidus fronts: a width, never negative.
+        const QString mushy = w->FormResults->Lines()[3];
+        QVERIFY2(mushy.startsWith(QStringLiteral("Ширина двухфазной зоны: ")), qPrintable(mushy));
+        const double width = figureAfter(mushy, QStringLiteral("зоны:"));
+        QVERIFY2(std::abs(width - (r.liquid.faceX - r.solid.faceX)) <= 0.05 && width >= 0, qPrintable(mushy));
         QVERIFY(w->FormResults->Lines().first().contains(QStringLiteral("центр не затвердел")));
         QVERIFY2(
             w->FormResults->Heading().startsWith(QStringLiteral("Расчет завершен: время процесса 60,0 с")),
@@ -219,7 +257,7 @@ private slots:
         run(1);
         QVERIFY(!w->HasResults());
         QVERIFY(!w->FormResults->isVisible());
-        QVERIFY(w->LabelSummary->text().isEmpty());
+        QVERIFY(w->LabelSummary->FullText().isEmpty());
         QVERIFY(!w->ActionsResults->isEnabled() && !w->ActionsSaveResults->isEnabled());
         // Saving is refused while the run goes on, even when asked directly.
         w->ActionsSaveResultsExecute();
@@ -239,8 +277,8 @@ private slots:
         QCOMPARE(m_model.state.Tau, 10.0);
         QCOMPARE(w->ProgressRun->value(), 1); // 10 s of 600
         QVERIFY(!w->FormResults->isVisible());
-        QVERIFY2(w->LabelSummary->text().startsWith(QStringLiteral("Расчет остановлен. ")),
-                 qPrintable(w->LabelSummary->text()));
+        QVERIFY2(w->LabelSummary->FullText().startsWith(QStringLiteral("Расчет остановлен. ")),
+                 qPrintable(w->LabelSummary->FullText()));
         // 0.25 m from the meniscus: still inside the mould.
         QVERIFY(!w->Results().mouldExitSeen);
         QVERIFY(w->ActionsResults->isEnabled() && w->ActionsSaveResults->isEnabled());
