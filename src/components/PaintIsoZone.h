@@ -3,11 +3,14 @@
 #include "components/PaintIsoLine.h"
 
 #include <QBrush>
+#include <QImage>
 #include <QPen>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -83,8 +86,18 @@ public:
 
     // Paints the bands at once if a scale is linked.
     void DrawField();
-    // Paints the bands of every cell with the given painter (nothing without a scale).
+    // Paints the bands of every cell with the given painter (nothing without a scale), one polygon fill
+    // after the other.
     void PaintCells(QPainter& p);
+    // The same bands into a 32-bit image (RGB32, ARGB32 or ARGB32_Premultiplied) whose pixels are those of
+    // the control: small polygons are stamped from cached pixel masks of the raster engine's own fill and
+    // outline, larger ones go through a painter. Pixels no band covers are left alone.
+    void RenderCells(QImage& img);
+
+    // Paint events draw every polygon with the painter (PaintCells) instead of blitting the field from its
+    // off-screen buffer; for comparing the two.
+    bool DirectPaint() const { return FDirectPaint; }
+    void setDirectPaint(bool on);
 
     int XToPixel(long double x) const;
     int YToPixel(long double y) const;
@@ -108,6 +121,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Pixels of one small polygon, fill and outline, as rows of bits; bit x of row y is the pixel
+    // (x - MaskMargin, y - MaskMargin) relative to the top-left corner of the polygon's bounding box.
+    static constexpr int MaskMargin = 4;
+    static constexpr int MaskSize = 16;
+    static constexpr int MaskMaxSpan = 7; // largest bounding-box extent (max - min) stamped from a mask
+    static constexpr int MaskMaxPoints = 9;
+    struct TPolygonMask {
+        std::uint16_t Rows[MaskSize];
+    };
+
+    void Changed(); // the painted field is out of date; asks for a repaint
+    void UpdateGradeTools(const TpzPaintIsoLine& scale);
+    bool BufferCurrent(const TpzPaintIsoLine& scale) const;
+    void RememberBufferState(const TpzPaintIsoLine& scale);
+    const TPolygonMask& MaskFor(std::uint64_t key, const QPoint* rel, int n);
+
     void AllocateGrid();
     void ResetGrid();
     void ClipEdge(const TIsoVertex& P, const TIsoVertex& Q, long double lo, long double hi,
@@ -129,6 +158,29 @@ private:
 
     std::vector<QBrush> FGradeBrushes;
     std::vector<QPen> FGradePens;
+
+    // Off-screen buffer of the last rendering and what it was rendered from: values and coordinates (the
+    // dirty flag, set by every writer), the size, and the scale's grades, colours and levels (compared at
+    // each paint, as the scale does not tell the field when a level changes).
+    bool FDirectPaint = false;
+    bool FBufferDirty = true;
+    QImage FBuffer;
+    const TpzPaintIsoLine* FBufferScale = nullptr;
+    std::vector<QRgb> FBufferColours;
+    std::vector<long double> FBufferLevels;
+
+    // Pixel masks of small polygons by shape (point count and points relative to the bounding box).
+    std::unordered_map<std::uint64_t, std::uint32_t> FMaskIndex;
+    std::vector<TPolygonMask> FMasks;
+    QImage FMaskScratch;
+
+    // Per rendering: band bounds of each grade, pixel positions of the nodes and cell centres.
+    std::vector<long double> FGradeLo;
+    std::vector<long double> FGradeHi;
+    std::vector<int> FPixelX;
+    std::vector<int> FPixelY;
+    std::vector<int> FCentreX;
+    std::vector<int> FCentreY;
 
     QPoint FPoints[ClipBufferSize];
     TClipPoint FClipPoints[ClipBufferSize];

@@ -60,6 +60,44 @@ struct WorkedCell {
     long double Lo(int k) const { return k == 2 ? -1.0L / field.MachinEps() : scale.GradeLevel(k); }
 };
 
+// The cross-section window's six-grade scale.
+void SetCrossSectionLevels(TpzPaintIsoLine& scale) {
+    scale.setColGrade(6);
+    const long double tl = 1510.465L, ts = 1433.5735L;
+    scale.SetGradeLevel(0, tl);
+    scale.SetGradeLevel(1, ts + 0.8L * (tl - ts));
+    scale.SetGradeLevel(2, ts + 0.3L * (tl - ts));
+    scale.SetGradeLevel(3, ts);
+    scale.SetGradeLevel(4, 1100);
+}
+
+// A quarter section of n x n nodes cooling from two faces: exactly 1100 (a level) on the faces, up to 1530
+// inside; ripple adds closed level curves and saddles.
+void FillCoolingField(TpzPaintIsoZone& z, int n, double ripple) {
+    z.setPointsRow(n);
+    z.setPointsCol(n);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            const double u = static_cast<double>(i) / (n - 1), v = static_cast<double>(j) / (n - 1);
+            const double t =
+                1100.0 + 430.0 * std::tanh(3.5 * u) * std::tanh(3.5 * v) / std::pow(std::tanh(3.5), 2);
+            z.SetNodeValue(i, j, t + ripple * std::sin(17.0 * u) * std::sin(13.0 * v));
+        }
+}
+
+// Pixels in which two renderings differ, with the first few listed.
+int DifferingPixels(const QImage& a, const QImage& b, QString& first) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && ++count <= 5)
+                first += QStringLiteral("(%1, %2) %3 vs %4; ")
+                             .arg(x)
+                             .arg(y)
+                             .arg(QColor(a.pixel(x, y)).name(), QColor(b.pixel(x, y)).name());
+    return count;
+}
+
 } // namespace
 
 class TestPaintIsoZone : public QObject {
@@ -240,6 +278,72 @@ private slots:
         QCOMPARE(z.XToPixel(std::nanl("")), 0);
         QCOMPARE(z.XToPixel(1e300L), PixelLimit);
         QCOMPARE(z.YToPixel(-INFINITY), PixelLimit);
+    }
+
+    // The buffered paint (small polygons stamped from masks, larger ones drawn) gives the same pixels as
+    // filling and outlining every polygon with the painter, band edges, later grades over earlier ones,
+    // the control's edges and the canvas where no band lies included.
+    void bufferedPaintMatchesDirect_data() {
+        QTest::addColumn<int>("nodes");
+        QTest::addColumn<double>("ripple");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("10 x 10") << 10 << 0.0 << QSize(218, 217);
+        QTest::newRow("30 x 30") << 30 << 0.0 << QSize(218, 217);
+        QTest::newRow("30 x 30 rippled") << 30 << 40.0 << QSize(218, 217);
+        QTest::newRow("100 x 100") << 100 << 0.0 << QSize(218, 217);
+        QTest::newRow("100 x 100 rippled") << 100 << 40.0 << QSize(218, 217);
+        QTest::newRow("30 x 30 on 61 x 47") << 30 << 40.0 << QSize(61, 47);
+    }
+    void bufferedPaintMatchesDirect() {
+        QFETCH(int, nodes);
+        QFETCH(double, ripple);
+        QFETCH(QSize, size);
+        TpzPaintIsoLine scale;
+        SetCrossSectionLevels(scale);
+        TpzPaintIsoZone z;
+        z.resize(size);
+        z.setIsoLine(&scale);
+        FillCoolingField(z, nodes, ripple);
+        z.setDirectPaint(true);
+        const QImage direct = RenderWidget(z);
+        z.setDirectPaint(false);
+        const QImage buffered = RenderWidget(z);
+        QString first;
+        const int differing = DifferingPixels(direct, buffered, first);
+        QVERIFY2(differing == 0,
+                 qPrintable(QStringLiteral("%1 pixels differ: %2").arg(differing).arg(first)));
+        // A field touching no pixel leaves the canvas alone in both.
+        z.setWidthNature(1e6);
+        z.setHeightNature(1e-6);
+        CHECK_PIXEL(RenderWidget(z), size.width() / 2, size.height() / 2, CanvasColour());
+    }
+
+    // The buffer is rendered anew after every kind of change, even one the field is not told of.
+    void bufferFollowsChanges() {
+        TpzPaintIsoLine scale;
+        scale.setColGrade(3);
+        scale.SetGradeLevel(0, 8);
+        scale.SetGradeLevel(1, 2);
+        TpzPaintIsoZone z;
+        z.resize(40, 40);
+        z.setIsoLine(&scale);
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 2; ++j)
+                z.SetNodeValue(i, j, 5);
+        CHECK_PIXEL(RenderWidget(z), 20, 20, Qt::yellow);
+        z.SetNodeValue(1, 1, 9); // no repaint asked for, but the next paint shows it
+        z.SetNodeValue(0, 0, 9);
+        z.SetNodeValue(1, 0, 9);
+        z.SetNodeValue(0, 1, 9);
+        CHECK_PIXEL(RenderWidget(z), 20, 20, Qt::white);
+        scale.SetGradeLevel(0, 10); // the scale does not tell the field
+        CHECK_PIXEL(RenderWidget(z), 20, 20, Qt::yellow);
+        TpzPaintIsoLine other; // 3 grades, levels 1600
+        z.setIsoLine(&other);
+        CHECK_PIXEL(RenderWidget(z), 20, 20, Qt::cyan);
+        z.resize(60, 40);
+        const QImage wide = RenderWidget(z);
+        CHECK_PIXEL(wide, 59, 20, Qt::cyan);
     }
 
     void gridWriters() {
