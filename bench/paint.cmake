@@ -3,3 +3,8 @@ if(TARGET korvel_components)
     add_executable(bench_paint ${CMAKE_CURRENT_LIST_DIR}/bench_paint.cpp)
     target_link_libraries(bench_paint korvel_components benchmark::benchmark)
 endif()
+# One display of the slice on the cross-section window.
+if(TARGET korvel_ui)
+    add_executable(bench_slice ${CMAKE_CURRENT_LIST_DIR}/bench_slice.cpp)
+    target_link_libraries(bench_slice korvel_ui benchmark::benchmark)
+endif()
