@@ -19,7 +19,8 @@ Model Prepared(int n) {
 // One step in the middle of the run, where the mushy zone is wide and the flow field works hardest.
 void BM_TimeStep(benchmark::State& state) {
     Model m = Prepared(static_cast<int>(state.range(0)));
-    for (int k = 0; k < 400; ++k) TimeStep(m);
+    for (int k = 0; k < 400; ++k)
+        TimeStep(m);
     for (auto _ : state) {
         TimeStep(m);
         benchmark::DoNotOptimize(m.state.Tem[1][1]);

@@ -23,7 +23,8 @@ double AirCoefficient(const ModelState& s, double t) {
     const double eps = 1 / (1 / s.EpsSurf + kSecondEmissivity - 1);
     const double a = t + 273;
     const double b = s.Tenv + 273;
-    return (0.06 * t + 10) * s.KFace + kStefanBoltzmann * eps * ((a * a) * (a * a) - (b * b) * (b * b)) / (t - s.Tenv);
+    return (0.06 * t + 10) * s.KFace +
+           kStefanBoltzmann * eps * ((a * a) * (a * a) - (b * b) * (b * b)) / (t - s.Tenv);
 }
 } // namespace
 
@@ -83,8 +84,10 @@ void SurfaceCoefficientsAtStepEnd(Model& m) {
         } else {
             s.AlfaSec = SprayCoefficient(d.Q4, d.Nn4);
         }
-        for (int j = 1; j <= M; ++j) s.AlfaX[j] = std::sqrt(static_cast<double>(j) / M) * s.AlfaSec;
-        for (int i = 1; i <= L; ++i) s.AlfaY[i] = std::sqrt(static_cast<double>(i) / L) * s.AlfaSec;
+        for (int j = 1; j <= M; ++j)
+            s.AlfaX[j] = std::sqrt(static_cast<double>(j) / M) * s.AlfaSec;
+        for (int i = 1; i <= L; ++i)
+            s.AlfaY[i] = std::sqrt(static_cast<double>(i) / L) * s.AlfaSec;
         s.AlfaX[1] = s.AlfaX[1] / 2;
         s.AlfaY[1] = s.AlfaY[1] / 2;
     }
@@ -92,9 +95,11 @@ void SurfaceCoefficientsAtStepEnd(Model& m) {
     // 4. Beyond the secondary-cooling zone each surface node follows its own temperature, with the
     //    ambient values set at the start of this step.
     if (z > d.Lkrist + d.Lzvo) {
-        for (int j = 1; j <= M; ++j) s.AlfaX[j] = AirCoefficient(s, s.Tem[1][j]);
+        for (int j = 1; j <= M; ++j)
+            s.AlfaX[j] = AirCoefficient(s, s.Tem[1][j]);
         s.AlfaX[1] = s.AlfaX[1] / 2;
-        for (int i = 1; i <= L; ++i) s.AlfaY[i] = AirCoefficient(s, s.Tem[i][1]);
+        for (int i = 1; i <= L; ++i)
+            s.AlfaY[i] = AirCoefficient(s, s.Tem[i][1]);
         s.AlfaY[1] = s.AlfaY[1] / 2;
     }
 }

@@ -21,8 +21,8 @@ struct CastingData {
     double Mg = 0;
     double H2 = 0.002;
     // Casting conditions.
-    double T0 = 1515;  // pouring temperature, °C
-    double Vlit = 1.5; // casting speed, m/min
+    double T0 = 1515;                                // pouring temperature, °C
+    double Vlit = 1.5;                               // casting speed, m/min
     double Q1 = 2.2, Q2 = 2.97, Q3 = 2.2, Q4 = 1.43; // water flow of spray sections 1..4, m³/h
     double Nn1 = 8, Nn2 = 12, Nn3 = 24, Nn4 = 40;    // nozzles of spray sections 1..4
     // Machine geometry, m.
@@ -31,9 +31,9 @@ struct CastingData {
     double Lzvo = 6.28;
     double Lend1 = 1.4, Lend2 = 2.35, Lend3 = 4.17, Lend4 = 7.28; // section ends from the meniscus
     // Billet and duration.
-    double HalfX = 0.08;  // half of the billet's size along X, m
-    double HalfY = 0.08;  // half of the billet's size along Y, m
-    double TauEnd = 600;  // process duration, s
+    double HalfX = 0.08; // half of the billet's size along X, m
+    double HalfY = 0.08; // half of the billet's size along Y, m
+    double TauEnd = 600; // process duration, s
 };
 
 // What the data window's fields hold: the same values in the window's units.

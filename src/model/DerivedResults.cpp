@@ -11,8 +11,12 @@ namespace {
 constexpr double kMm = 1000;
 constexpr int kMaxLine = kMaxNodes + 1;
 
-double Solidus(const Model& m) { return Tsol(m.data, m.data.C, m.data.S); }
-double Liquidus(const Model& m) { return Tliq(m.data, m.data.C, m.data.S); }
+double Solidus(const Model& m) {
+    return Tsol(m.data, m.data.C, m.data.S);
+}
+double Liquidus(const Model& m) {
+    return Tliq(m.data, m.data.C, m.data.S);
+}
 } // namespace
 
 double ThicknessAlong(const double* temps, int n, double h, double tCrit) {
@@ -32,12 +36,15 @@ ShellThickness ShellAt(const Model& m, bool solidShell) {
     const double t = solidShell ? Solidus(m) : Liquidus(m);
     double line[kMaxLine + 1] = {};
     ShellThickness out;
-    for (int j = 1; j <= M; ++j) line[j] = s.Tem[L][j];
+    for (int j = 1; j <= M; ++j)
+        line[j] = s.Tem[L][j];
     out.faceX = ThicknessAlong(line, M, s.Hy, t) * kMm;
-    for (int i = 1; i <= L; ++i) line[i] = s.Tem[i][M];
+    for (int i = 1; i <= L; ++i)
+        line[i] = s.Tem[i][M];
     out.faceY = ThicknessAlong(line, L, s.Hx, t) * kMm;
     const int n = std::min(L, M);
-    for (int k = 1; k <= n; ++k) line[k] = s.Tem[k][k];
+    for (int k = 1; k <= n; ++k)
+        line[k] = s.Tem[k][k];
     out.diagonal = ThicknessAlong(line, n, std::hypot(s.Hx, s.Hy), t) * kMm;
     return out;
 }
@@ -58,7 +65,8 @@ void ResultsTracker::Step(const Model& m) {
     const double ts = Solidus(m);
     if (!r_.metallurgicalReached && centre < ts) {
         r_.metallurgicalReached = true;
-        const double f = prevCentre_ >= ts && prevCentre_ != centre ? (prevCentre_ - ts) / (prevCentre_ - centre) : 1;
+        const double f =
+            prevCentre_ >= ts && prevCentre_ != centre ? (prevCentre_ - ts) / (prevCentre_ - centre) : 1;
         r_.metallurgicalLength = prevZ_ + f * (z - prevZ_);
     }
 

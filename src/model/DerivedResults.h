@@ -28,8 +28,8 @@ struct DerivedResults {
     double metallurgicalLength = 0; // m from the meniscus where the centre fell below the solidus
     double centreTemperature = 0;   // °C at the end of the run
     bool mouldExitSeen = false;
-    double mouldExitZ = 0;          // m: where the first step beyond the mould ended
-    ShellThickness mouldExit;       // solid shell then, mm
+    double mouldExitZ = 0;    // m: where the first step beyond the mould ended
+    ShellThickness mouldExit; // solid shell then, mm
     // Largest rise of each mid-face node over its own earlier minimum after the mould, K, and where.
     double reheatFaceX = 0, reheatFaceXZ = 0; // node (L, 1)
     double reheatFaceY = 0, reheatFaceYZ = 0; // node (1, M)

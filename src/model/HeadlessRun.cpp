@@ -10,19 +10,39 @@
 namespace korvel {
 
 std::string CheckRunInput(const CastingData& d, const ModelParams& p) {
-    const std::pair<const char*, double> all[] = {
-        {"C", d.C},         {"Mn", d.Mn},        {"Si", d.Si},         {"S", d.S},
-        {"P", d.P},         {"Cr", d.Cr},        {"Ni", d.Ni},         {"Cu", d.Cu},
-        {"Al", d.Al},       {"V", d.V},          {"Mg", d.Mg},         {"H2", d.H2},
-        {"Температура разливки", d.T0}, {"Скорость разливки", d.Vlit}, {"Расход воды на первую секцию", d.Q1},
-        {"Расход воды на вторую секцию", d.Q2}, {"Расход воды на третью секцию", d.Q3},
-        {"Расход воды на четвертую секцию", d.Q4}, {"Количество форсунок первой секции", d.Nn1},
-        {"Количество форсунок второй секции", d.Nn2}, {"Количество форсунок третьей секции", d.Nn3},
-        {"Количество форсунок четвертой секции", d.Nn4}, {"Радиус Korvel", d.Rkorvel},
-        {"Длина кристаллизатора", d.Lkrist}, {"Зона вторичного охлаждения", d.Lzvo},
-        {"Длина 1-й секции ЗВО", d.Lend1}, {"Длина 2-й секции ЗВО", d.Lend2}, {"Длина 3-й секции ЗВО", d.Lend3},
-        {"Длина 4-й секции ЗВО", d.Lend4}, {"Заготовка, X", d.HalfX}, {"Заготовка, Y", d.HalfY},
-        {"Время процесса", d.TauEnd},  {"Шаг расчета", p.Dt}};
+    const std::pair<const char*, double> all[] = {{"C", d.C},
+                                                  {"Mn", d.Mn},
+                                                  {"Si", d.Si},
+                                                  {"S", d.S},
+                                                  {"P", d.P},
+                                                  {"Cr", d.Cr},
+                                                  {"Ni", d.Ni},
+                                                  {"Cu", d.Cu},
+                                                  {"Al", d.Al},
+                                                  {"V", d.V},
+                                                  {"Mg", d.Mg},
+                                                  {"H2", d.H2},
+                                                  {"Температура разливки", d.T0},
+                                                  {"Скорость разливки", d.Vlit},
+                                                  {"Расход воды на первую секцию", d.Q1},
+                                                  {"Расход воды на вторую секцию", d.Q2},
+                                                  {"Расход воды на третью секцию", d.Q3},
+                                                  {"Расход воды на четвертую секцию", d.Q4},
+                                                  {"Количество форсунок первой секции", d.Nn1},
+                                                  {"Количество форсунок второй секции", d.Nn2},
+                                                  {"Количество форсунок третьей секции", d.Nn3},
+                                                  {"Количество форсунок четвертой секции", d.Nn4},
+                                                  {"Радиус Korvel", d.Rkorvel},
+                                                  {"Длина кристаллизатора", d.Lkrist},
+                                                  {"Зона вторичного охлаждения", d.Lzvo},
+                                                  {"Длина 1-й секции ЗВО", d.Lend1},
+                                                  {"Длина 2-й секции ЗВО", d.Lend2},
+                                                  {"Длина 3-й секции ЗВО", d.Lend3},
+                                                  {"Длина 4-й секции ЗВО", d.Lend4},
+                                                  {"Заготовка, X", d.HalfX},
+                                                  {"Заготовка, Y", d.HalfY},
+                                                  {"Время процесса", d.TauEnd},
+                                                  {"Шаг расчета", p.Dt}};
     for (const auto& [name, value] : all) {
         if (!std::isfinite(value)) return std::string("Поле «") + name + "» должно содержать число.";
     }
@@ -46,8 +66,8 @@ bool StateIsFinite(const Model& m) {
     return true;
 }
 
-RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show, long long maxSteps,
-                       ResultsTracker* tracker) {
+RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show,
+                       long long maxSteps, ResultsTracker* tracker) {
     SizeState(m);
     InitialiseRun(m);
     if (tracker) tracker->Start(m);

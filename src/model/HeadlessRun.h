@@ -28,7 +28,7 @@ struct RunOutcome {
 // show(m, first) is called after the initialisation (first = true), after every tenth step and once
 // at the end, never with a non-finite state.
 // A tracker, when given, follows every step for the derived results.
-RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show, long long maxSteps = -1,
-                       ResultsTracker* tracker = nullptr);
+RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show,
+                       long long maxSteps = -1, ResultsTracker* tracker = nullptr);
 
 } // namespace korvel

@@ -20,14 +20,15 @@ void SizeState(Model& m) {
 
     const int rows = p.L + 1;
     const int cols = p.M + 1;
-    for (NodeField* f : {&s.Tem, &s.TemOld, &s.MSol, &s.MSolOld, &s.CLiq, &s.CSol, &s.CMean, &s.SLiq, &s.SSol,
-                         &s.SMean, &s.CLiqNew, &s.SLiqNew, &s.ArmSpacing1, &s.ArmSpacing2, &s.FlowU, &s.FlowV}) {
+    for (NodeField* f :
+         {&s.Tem, &s.TemOld, &s.MSol, &s.MSolOld, &s.CLiq, &s.CSol, &s.CMean, &s.SLiq, &s.SSol, &s.SMean,
+          &s.CLiqNew, &s.SLiqNew, &s.ArmSpacing1, &s.ArmSpacing2, &s.FlowU, &s.FlowV}) {
         f->Resize(rows, cols);
     }
     const std::size_t n = static_cast<std::size_t>(std::max(p.L, p.M)) + 1;
-    for (LineArray* a : {&s.LineTem, &s.LineMSol, &s.LineCLiq, &s.LineSLiq, &s.LineCSol, &s.LineSSol, &s.LineCMean,
-                         &s.LineSMean, &s.SysA, &s.SysB, &s.SysC, &s.SysF, &s.SysAlfa, &s.SysBeta, &s.AlfaX, &s.AlfaY,
-                         &s.LamX, &s.LamY}) {
+    for (LineArray* a : {&s.LineTem, &s.LineMSol, &s.LineCLiq, &s.LineSLiq, &s.LineCSol, &s.LineSSol,
+                         &s.LineCMean, &s.LineSMean, &s.SysA, &s.SysB, &s.SysC, &s.SysF, &s.SysAlfa,
+                         &s.SysBeta, &s.AlfaX, &s.AlfaY, &s.LamX, &s.LamY}) {
         a->assign(n, 0.0);
     }
 }

@@ -27,12 +27,15 @@ std::string WriteFile(const std::string& path, const std::function<void(std::FIL
     return {};
 }
 
-void Number(std::FILE* f, double v) { std::fprintf(f, "%.10g", v); }
+void Number(std::FILE* f, double v) {
+    std::fprintf(f, "%.10g", v);
+}
 
 std::string WriteField(const std::string& path, const Model& m, const NodeField& field, double scale) {
     return WriteFile(path, [&](std::FILE* f) {
         std::fputs("i", f);
-        for (int j = 1; j <= m.params.M; ++j) std::fprintf(f, ",j=%d", j);
+        for (int j = 1; j <= m.params.M; ++j)
+            std::fprintf(f, ",j=%d", j);
         std::fputc('\n', f);
         for (int i = 1; i <= m.params.L; ++i) {
             std::fprintf(f, "%d", i);
@@ -59,7 +62,9 @@ ChartSample SampleChartNodes(const Model& m) {
     return {s.Tau, s.Tem[L][M], s.Tem[1][1], s.Tem[L][1], s.Tem[1][M], s.Tem[L / 2][1], s.Tem[1][M / 2]};
 }
 
-std::vector<std::string> ResultsCsvFiles() { return {kHistory, kTem, kSolid, kCMean, kSMean, kResults}; }
+std::vector<std::string> ResultsCsvFiles() {
+    return {kHistory, kTem, kSolid, kCMean, kSMean, kResults};
+}
 
 std::string WriteResultsCsv(const std::string& dir, const Model& m, const std::vector<ChartSample>& history,
                             const DerivedResults& r) {
@@ -122,16 +127,18 @@ std::vector<std::string> DescribeResults(const DerivedResults& r) {
         std::snprintf(buf, sizeof buf, "Корочка на выходе из кристаллизатора: %.1f мм (X), %.1f мм (Y)",
                       r.mouldExit.faceX, r.mouldExit.faceY);
     } else {
-        std::snprintf(buf, sizeof buf, "Корочка на выходе из кристаллизатора: сечение не вышло из кристаллизатора");
+        std::snprintf(buf, sizeof buf,
+                      "Корочка на выходе из кристаллизатора: сечение не вышло из кристаллизатора");
     }
     lines.emplace_back(buf);
     std::snprintf(buf, sizeof buf, "Корочка в конце расчета: %.1f мм (X), %.1f мм (Y), %.1f мм по диагонали",
                   r.solid.faceX, r.solid.faceY, r.solid.diagonal);
     lines.emplace_back(buf);
-    std::snprintf(buf, sizeof buf, "Ширина двухфазной зоны: %.1f мм (X), %.1f мм (Y)", r.liquid.faceX - r.solid.faceX,
-                  r.liquid.faceY - r.solid.faceY);
+    std::snprintf(buf, sizeof buf, "Ширина двухфазной зоны: %.1f мм (X), %.1f мм (Y)",
+                  r.liquid.faceX - r.solid.faceX, r.liquid.faceY - r.solid.faceY);
     lines.emplace_back(buf);
-    std::snprintf(buf, sizeof buf, "Наибольший разогрев поверхности: %.0f К (X, на %.2f м), %.0f К (Y, на %.2f м)",
+    std::snprintf(buf, sizeof buf,
+                  "Наибольший разогрев поверхности: %.0f К (X, на %.2f м), %.0f К (Y, на %.2f м)",
                   r.reheatFaceX, r.reheatFaceXZ, r.reheatFaceY, r.reheatFaceYZ);
     lines.emplace_back(buf);
     return lines;

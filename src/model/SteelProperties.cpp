@@ -13,23 +13,24 @@ double Tsol(const CastingData& d, double c, double s) {
 }
 
 double Tliq(const CastingData& d, double c, double s) {
-    const Ext sum = 88.0L * c + 8.0L * d.Si + 5.0L * d.Mn + 4.0L * d.Ni + 5.0L * d.Cu + 2.0L * d.Mg + 2.0L * d.V +
-                    1.5L * d.Cr + 25.0L * s + 30.0L * d.P;
+    const Ext sum = 88.0L * c + 8.0L * d.Si + 5.0L * d.Mn + 4.0L * d.Ni + 5.0L * d.Cu + 2.0L * d.Mg +
+                    2.0L * d.V + 1.5L * d.Cr + 25.0L * s + 30.0L * d.P;
     return static_cast<double>(1537.0L - sum);
 }
 
 double Lat(const CastingData& d, double c) {
     const Ext C = c;
     const Ext Mn = d.Mn;
-    return static_cast<double>(1000.0L *
-                               (253.38L - 58.06L * C + 136.93L * Mn - 3.78L * C * Mn - 0.08L * C * C - 125.77L * Mn * Mn));
+    return static_cast<double>(
+        1000.0L * (253.38L - 58.06L * C + 136.93L * Mn - 3.78L * C * Mn - 0.08L * C * C - 125.77L * Mn * Mn));
 }
 
 double Lam(const CastingData& d, double c, double t) {
     if (t > 1200) return kLamLiquid;
     const Ext T = t;
     const Ext Mn = d.Mn;
-    return static_cast<double>(45.79L - 0.0555L * T - 6.323L * c + 75.586L * Mn + 0.000024L * T * T - 83.0L * Mn * Mn);
+    return static_cast<double>(45.79L - 0.0555L * T - 6.323L * c + 75.586L * Mn + 0.000024L * T * T -
+                               83.0L * Mn * Mn);
 }
 
 double Cps(double c, double t) {

@@ -45,8 +45,7 @@ void CopyDiffusionLine(Model& m, int k, int i, int j) {
 
 // Back-substitutes a diffusion line into the liquid concentration of its nodes; fully solid nodes
 // keep theirs. node(k) gives the (i, j) of position k.
-template <class Node>
-void SolveDiffusionLine(Model& m, int n, NodeField& liq, Node node) {
+template <class Node> void SolveDiffusionLine(Model& m, int n, NodeField& liq, Node node) {
     SolveLine(m.state, n, [&](int k, double u) {
         const auto [i, j] = node(k);
         const double liquid = 1 - m.Fs(i, j);
@@ -64,13 +63,15 @@ void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nomin
     const int M = m.params.M;
     double sum = 0;
     for (int i = 1; i <= L; ++i)
-        for (int j = 1; j <= M; ++j) sum += mean[i][j];
+        for (int j = 1; j <= M; ++j)
+            sum += mean[i][j];
     const double total = L * M * nominal;
     if (total == sum) return;
     const double add = (total - sum) / L / M;
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
-            if (s.MSol[i][j] == 0 && s.Tem[i][j] > Tliq(m.data, s.CMean[i][j], s.SMean[i][j])) liq[i][j] += add;
+            if (s.MSol[i][j] == 0 && s.Tem[i][j] > Tliq(m.data, s.CMean[i][j], s.SMean[i][j]))
+                liq[i][j] += add;
         }
     }
 }
@@ -95,7 +96,8 @@ void TimeStep(Model& m) {
 
     // 1.
     for (int i = 1; i <= L; ++i)
-        for (int j = 1; j <= M; ++j) s.TemOld[i][j] = s.Tem[i][j];
+        for (int j = 1; j <= M; ++j)
+            s.TemOld[i][j] = s.Tem[i][j];
 
     // 2. Ambient of the zone the slice is in at the start of the step.
     ZoneScalarsAtStepStart(m);
@@ -107,7 +109,8 @@ void TimeStep(Model& m) {
     // 4. Heat along X, column by column.
     s.SweepX = 1;
     for (int j = 1; j <= M; ++j) {
-        for (int i = 1; i <= L; ++i) CopyHeatLine(s, i, i, j);
+        for (int i = 1; i <= L; ++i)
+            CopyHeatLine(s, i, i, j);
         SweepBuild(m, L, s.LamX[j], s.Hx, s.Hy, Dt, s.AlfaX[j]);
         SolveLine(s, L, [&](int i, double u) { s.Tem[i][j] = u; });
     }
@@ -115,21 +118,24 @@ void TimeStep(Model& m) {
     // 5. Heat along Y, row by row, from the temperatures the X sweeps left.
     s.SweepX = 0;
     for (int i = 1; i <= L; ++i) {
-        for (int j = 1; j <= M; ++j) CopyHeatLine(s, j, i, j);
+        for (int j = 1; j <= M; ++j)
+            CopyHeatLine(s, j, i, j);
         SweepBuild(m, M, s.LamY[i], s.Hy, s.Hx, Dt, s.AlfaY[i]);
         SolveLine(s, M, [&](int j, double u) { s.Tem[i][j] = u; });
     }
 
     // 6. Depth of the slice below the meniscus while the centre is still open.
     if (m.Fs(L, M) <= kCentreOpen) {
-        s.HDepth = kArcDegrees * z / d.Rkorvel >= 90 ? d.Rkorvel : d.Rkorvel * std::sin(kArcFactor * z / d.Rkorvel);
+        s.HDepth =
+            kArcDegrees * z / d.Rkorvel >= 90 ? d.Rkorvel : d.Rkorvel * std::sin(kArcFactor * z / d.Rkorvel);
     } else {
         s.HDepth = 0;
     }
 
     // 7. Solidification, then the ferrostatic pressure of the new solid.
     for (int i = 1; i <= L; ++i)
-        for (int j = 1; j <= M; ++j) SolidifyCell(m, i, j);
+        for (int j = 1; j <= M; ++j)
+            SolidifyCell(m, i, j);
     FerroPressure(m);
 
     // 8., 9. Transport by the interdendritic flow.
@@ -151,7 +157,8 @@ void TimeStep(Model& m) {
 
     // 13. Diffusion in the liquid, along X then along Y.
     for (int j = 1; j <= M; ++j) {
-        for (int i = 1; i <= L; ++i) CopyDiffusionLine(m, i, i, j);
+        for (int i = 1; i <= L; ++i)
+            CopyDiffusionLine(m, i, i, j);
         auto node = [j](int k) { return std::pair{k, j}; };
         DiffusionSweepS(m, L, s.Hx);
         SolveDiffusionLine(m, L, s.SLiq, node);
@@ -159,7 +166,8 @@ void TimeStep(Model& m) {
         SolveDiffusionLine(m, L, s.CLiq, node);
     }
     for (int i = 1; i <= L; ++i) {
-        for (int j = 1; j <= M; ++j) CopyDiffusionLine(m, j, i, j);
+        for (int j = 1; j <= M; ++j)
+            CopyDiffusionLine(m, j, i, j);
         auto node = [i](int k) { return std::pair{i, k}; };
         DiffusionSweepS(m, M, s.Hy);
         SolveDiffusionLine(m, M, s.SLiq, node);

@@ -6,8 +6,7 @@ namespace korvel {
 
 // Back substitution of the line system that a builder has just eliminated. The unknowns come out from
 // the plane of symmetry (n) to the surface (1); put(k, u) receives each as soon as it is known.
-template <class Put>
-void SolveLine(const ModelState& s, int n, Put&& put) {
+template <class Put> void SolveLine(const ModelState& s, int n, Put&& put) {
     double u = (s.SysF[n] - s.SysA[n] * s.SysBeta[n]) / (s.SysA[n] * s.SysAlfa[n] + s.SysB[n]);
     put(n, u);
     for (int k = n - 1; k >= 1; --k) {

@@ -15,7 +15,7 @@
 void (*TSolveThread::TimeStepFunction)(korvel::Model&) = &korvel::TimeStep;
 
 TSolveThread::TSolveThread(korvel::Model& model, const korvel::CastingData& sharedData, QMutex& dataGuard,
-                           RunWindows windows, QObject* parent)
+                           const RunWindows& windows, QObject* parent)
     : QThread(parent), m_model(model), m_shared(sharedData), m_dataGuard(dataGuard), m_windows(windows) {
     m_halfX = model.data.HalfX;
     m_halfY = model.data.HalfY;

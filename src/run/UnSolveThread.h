@@ -38,7 +38,7 @@ class TSolveThread : public QThread {
 
 public:
     TSolveThread(korvel::Model& model, const korvel::CastingData& sharedData, QMutex& dataGuard,
-                 RunWindows windows, QObject* parent = nullptr);
+                 const RunWindows& windows, QObject* parent = nullptr);
     ~TSolveThread() override;
 
     // Asks the run to end before its next step; also frees a paused worker.

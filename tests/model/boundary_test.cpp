@@ -16,7 +16,9 @@ Model Initialised(int L = 10, int M = 10) {
     return m;
 }
 // Puts the slice at distance z from the meniscus.
-void At(Model& m, double z) { m.state.Tau = z * 60 / m.data.Vlit; }
+void At(Model& m, double z) {
+    m.state.Tau = z * 60 / m.data.Vlit;
+}
 } // namespace
 
 TEST(SurfaceBoundary, SpraySectionOneCoefficients) {
@@ -58,8 +60,10 @@ TEST(SurfaceBoundary, MouldExitDrawsTheSurfaceTo1101) {
     Model m = Initialised();
     m.state.Tau = 32; // z = 0.8 = Lkrist exactly
     ASSERT_EQ(m.Z(), m.data.Lkrist);
-    for (int j = 1; j <= 10; ++j) m.state.LamX[j] = 26;
-    for (int i = 1; i <= 10; ++i) m.state.LamY[i] = 26;
+    for (int j = 1; j <= 10; ++j)
+        m.state.LamX[j] = 26;
+    for (int i = 1; i <= 10; ++i)
+        m.state.LamY[i] = 26;
     SurfaceCoefficientsAtStepEnd(m);
     EXPECT_DOUBLE_EQ(m.state.Tem[1][5], 1101);
     EXPECT_DOUBLE_EQ(m.state.Tem[5][1], 1101);
@@ -68,7 +72,8 @@ TEST(SurfaceBoundary, MouldExitDrawsTheSurfaceTo1101) {
     // The corner is drawn by the first surface, then its neighbour (2, 1) by the second.
     EXPECT_NEAR(m.state.AlfaX[1], (1515.0 - 1101) / 941 / 0.008 * 26 / 2, 1e-9);
     EXPECT_NEAR(m.state.AlfaY[2], (1515.0 - 1101) / 941 / 0.008 * 26, 1e-9);
-    EXPECT_NEAR(m.state.AlfaY[1], (1101.0 - 1101) / 941 / 0.008 * 26 / 2, 1e-9) << "(1,2) was drawn before row 1";
+    EXPECT_NEAR(m.state.AlfaY[1], (1101.0 - 1101) / 941 / 0.008 * 26 / 2, 1e-9)
+        << "(1,2) was drawn before row 1";
 }
 
 TEST(SurfaceBoundary, MouldLeavesACoolSurfaceButRecomputesItsCoefficient) {
@@ -91,11 +96,13 @@ TEST(SurfaceBoundary, BeyondTheZoneUsesTheAmbientOfTheStepStart) {
     EXPECT_EQ(m.state.Tenv, 50);
     EXPECT_EQ(m.state.EpsSurf, 0.5);
     At(m, 7.1); // the step ends beyond it
-    for (int j = 1; j <= 10; ++j) m.state.Tem[1][j] = 900 + j;
+    for (int j = 1; j <= 10; ++j)
+        m.state.Tem[1][j] = 900 + j;
     SurfaceCoefficientsAtStepEnd(m);
     const double T = 905, eps = 1 / (1 / 0.5 + 0.25);
     const double a = T + 273, b = 323;
-    const double expected = (0.06 * T + 10) * 1.3 + 5.67e-8 * eps * (a * a * a * a - b * b * b * b) / (T - 50);
+    const double expected =
+        (0.06 * T + 10) * 1.3 + 5.67e-8 * eps * (a * a * a * a - b * b * b * b) / (T - 50);
     EXPECT_NEAR(m.state.AlfaX[5], expected, 1e-9);
     EXPECT_NE(m.state.AlfaX[5], m.state.AlfaX[6]) << "each node follows its own temperature";
     ZoneScalarsAtStepStart(m);

@@ -13,7 +13,8 @@ using namespace korvel;
 
 TEST(DerivedResults, ThicknessOfConstructedLines) {
     // Node centres at 0.5, 1.5, 2.5, 3.5 mm below the surface (h = 1 mm).
-    const double linear[] = {0, 1000, 1100, 1200, 1300}; // the solidus 1150 lies halfway between nodes 2 and 3
+    const double linear[] = {0, 1000, 1100, 1200,
+                             1300}; // the solidus 1150 lies halfway between nodes 2 and 3
     EXPECT_NEAR(ThicknessAlong(linear, 4, 1e-3, 1150), 2.0e-3, 1e-15);
     EXPECT_NEAR(ThicknessAlong(linear, 4, 1e-3, 1100), 2.5e-3 - 1e-3, 1e-15) << "exactly at a node";
     const double solid[] = {0, 900, 950, 1000, 1050};
@@ -41,7 +42,8 @@ TEST(DerivedResults, DefaultRunGrowsItsShellAndFindsTheMetallurgicalLength) {
         },
         -1, &tracker);
     const DerivedResults r = tracker.Results(m);
-    for (std::size_t k = 1; k < shells.size(); ++k) EXPECT_GE(shells[k], shells[k - 1] - 1e-9) << k;
+    for (std::size_t k = 1; k < shells.size(); ++k)
+        EXPECT_GE(shells[k], shells[k - 1] - 1e-9) << k;
     ASSERT_TRUE(r.mouldExitSeen);
     EXPECT_GT(r.mouldExitZ, 0.8);
     EXPECT_LT(r.mouldExitZ, 0.82);
@@ -70,7 +72,12 @@ TEST(DerivedResults, CsvFilesHaveHeadersAndOneRowPerLine) {
     m.data.TauEnd = 50;
     ResultsTracker tracker;
     std::vector<ChartSample> history;
-    RunHeadless(m, [&](const Model& s, bool first) { if (!first) history.push_back(SampleChartNodes(s)); }, -1, &tracker);
+    RunHeadless(
+        m,
+        [&](const Model& s, bool first) {
+            if (!first) history.push_back(SampleChartNodes(s));
+        },
+        -1, &tracker);
     const auto dir = std::filesystem::temp_directory_path() / "korvel-csv-test";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
@@ -78,7 +85,8 @@ TEST(DerivedResults, CsvFilesHaveHeadersAndOneRowPerLine) {
     auto lines = [&](const char* name) {
         std::ifstream in(dir / name);
         std::vector<std::string> out;
-        for (std::string l; std::getline(in, l);) out.push_back(l);
+        for (std::string l; std::getline(in, l);)
+            out.push_back(l);
         return out;
     };
     const auto h = lines("history.csv");
@@ -92,7 +100,8 @@ TEST(DerivedResults, CsvFilesHaveHeadersAndOneRowPerLine) {
     EXPECT_EQ(lines("results.csv")[0], "quantity,value,unit");
 
     // A folder that cannot be written: a clear message, and what was there stays intact.
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(dir,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const bool isRoot = std::ofstream(dir / "probe").good();
     if (!isRoot) {
         const std::string err = WriteResultsCsv(dir.string(), m, history, tracker.Results(m));

@@ -17,7 +17,9 @@ Model Initialised(int L = 10, int M = 10) {
     InitialiseRun(m);
     return m;
 }
-void SetFs(Model& m, int i, int j, double fs) { m.state.MSol[i][j] = fs * kRoSolid * m.state.SCell; }
+void SetFs(Model& m, int i, int j, double fs) {
+    m.state.MSol[i][j] = fs * kRoSolid * m.state.SCell;
+}
 
 // A mushy node inside the flow field's gate: half solid, inside the mean freezing range, cooling.
 void MakeMushy(Model& m, int i, int j, double rate = 1) {
@@ -41,17 +43,20 @@ TEST(FlowField, ArmSpacingsAtOneAndTenKelvinPerSecond) {
 TEST(FlowField, GateCentreAndSymmetryPlanesCarryNoFlow) {
     Model m = Initialised();
     for (int i = 1; i <= 10; ++i)
-        for (int j = 1; j <= 10; ++j) MakeMushy(m, i, j);
-    m.state.Tem[2][7] = m.state.TemOld[2][7];     // no temperature change
-    SetFs(m, 3, 7, 0.1);                            // too liquid
-    SetFs(m, 4, 7, 0.85);                           // coherent
-    m.state.SLiq[5][7] = 0.18;                      // sulphur at its limit
+        for (int j = 1; j <= 10; ++j)
+            MakeMushy(m, i, j);
+    m.state.Tem[2][7] = m.state.TemOld[2][7]; // no temperature change
+    SetFs(m, 3, 7, 0.1);                      // too liquid
+    SetFs(m, 4, 7, 0.85);                     // coherent
+    m.state.SLiq[5][7] = 0.18;                // sulphur at its limit
     FlowField(m, 1);
     const ModelState& s = m.state;
     EXPECT_EQ(s.FlowU[10][10], 0);
     EXPECT_EQ(s.FlowV[10][10], 0);
-    for (int j = 1; j <= 10; ++j) EXPECT_EQ(s.FlowU[10][j], 0) << "row L, j " << j;
-    for (int i = 1; i <= 10; ++i) EXPECT_EQ(s.FlowV[i][10], 0) << "column M, i " << i;
+    for (int j = 1; j <= 10; ++j)
+        EXPECT_EQ(s.FlowU[10][j], 0) << "row L, j " << j;
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(s.FlowV[i][10], 0) << "column M, i " << i;
     for (int i : {2, 3, 4, 5}) {
         EXPECT_EQ(s.FlowU[i][7], 0) << i;
         EXPECT_EQ(s.FlowV[i][7], 0) << i;
@@ -67,12 +72,14 @@ TEST(FlowField, ShortMushyZoneCountsAsOneSpacing) {
     // A single mushy node with liquid towards the centre and solid towards the surface.
     Model m = Initialised();
     MakeMushy(m, 5, 5);
-    for (int q = 1; q <= 4; ++q) SetFs(m, q, q, 0.9);
+    for (int q = 1; q <= 4; ++q)
+        SetFs(m, q, q, 0.9);
     FlowField(m, 1);
     const ModelState& s = m.state;
     // p1 = (4, 4), p2 = (6, 6): d = 2·√2·Hx and φ = 45°, so dX = dY = 2·Hx.
     const double k3 = s.AreaK1 * s.AreaK1 * s.AreaK1;
-    const double expectedU = std::cos(std::atan(1.0)) * s.FlowDrive / (std::cos(std::atan(1.0)) * std::sqrt(8.0) * s.Hx) / k3;
+    const double expectedU =
+        std::cos(std::atan(1.0)) * s.FlowDrive / (std::cos(std::atan(1.0)) * std::sqrt(8.0) * s.Hx) / k3;
     EXPECT_NEAR(s.FlowU[5][5], expectedU, std::fabs(expectedU) * 1e-12);
     // Alone in a liquid section the extent shrinks to one spacing.
     Model n = Initialised();
@@ -138,14 +145,17 @@ TEST(FlowField, FerroPressureBranches) {
 TEST(Transport, ZeroFlowAndSurfaceNodesStayUnchanged) {
     Model m = Initialised();
     for (int i = 1; i <= 10; ++i)
-        for (int j = 1; j <= 10; ++j) m.state.CLiq[i][j] = 0.2 + 0.001 * i * j;
+        for (int j = 1; j <= 10; ++j)
+            m.state.CLiq[i][j] = 0.2 + 0.001 * i * j;
     TransportC(m);
     for (int i = 1; i <= 10; ++i)
-        for (int j = 1; j <= 10; ++j) EXPECT_EQ(m.state.CLiqNew[i][j], m.state.CLiq[i][j]);
+        for (int j = 1; j <= 10; ++j)
+            EXPECT_EQ(m.state.CLiqNew[i][j], m.state.CLiq[i][j]);
 
     // With flow everywhere, the surface row and column still keep their concentrations.
     for (int i = 1; i <= 10; ++i)
-        for (int j = 1; j <= 10; ++j) MakeMushy(m, i, j);
+        for (int j = 1; j <= 10; ++j)
+            MakeMushy(m, i, j);
     TransportS(m);
     for (int k = 1; k <= 10; ++k) {
         EXPECT_EQ(m.state.SLiqNew[1][k], m.state.SLiq[1][k]);
@@ -170,5 +180,6 @@ TEST(Transport, CoherentAndColdNodesAreNotUpdated) {
     EXPECT_EQ(m.state.CLiqNew[6][6], m.state.CLiq[6][6]);
     EXPECT_NE(m.state.SLiqNew[6][6], m.state.SLiq[6][6]) << "sulphur has no temperature condition";
     for (int i = 1; i <= 10; ++i)
-        for (int j = 1; j <= 10; ++j) EXPECT_GE(m.state.SLiqNew[i][j], 0);
+        for (int j = 1; j <= 10; ++j)
+            EXPECT_GE(m.state.SLiqNew[i][j], 0);
 }

@@ -50,7 +50,8 @@ TEST(ConductionLine, UniformLiquidLineWithoutLossStaysUniform) {
         EXPECT_EQ(s.SysAlfa[1], 12345) << "index 1 of the elimination is never written";
         EXPECT_DOUBLE_EQ(s.SysA[2], -26 * 0.5 / (840 * s.RoLiq * s.Hx * s.Hx));
         const auto u = Solve(m, n);
-        for (int k = 1; k <= n; ++k) EXPECT_NEAR(u[k], 1515, 1e-9) << "n " << n << " k " << k;
+        for (int k = 1; k <= n; ++k)
+            EXPECT_NEAR(u[k], 1515, 1e-9) << "n " << n << " k " << k;
     }
 }
 
@@ -68,7 +69,8 @@ TEST(ConductionLine, SurfaceLossAndPhaseProperties) {
     const auto u = Solve(m, 10);
     EXPECT_LT(s.SysF[1], 1000);
     EXPECT_LT(u[1], u[2]) << "the surface is the coldest node";
-    for (int k = 2; k <= 10; ++k) EXPECT_LE(u[k], 1515 + 1e-9);
+    for (int k = 2; k <= 10; ++k)
+        EXPECT_LE(u[k], 1515 + 1e-9);
 }
 
 TEST(ConductionLine, PoolTransferCoefficientIsFiniteAndPositive) {
@@ -95,7 +97,8 @@ TEST(DiffusionLine, NodesAtOrBelowTheirMeanSolidusAreCutOff) {
         EXPECT_EQ(s.SysB[k], 1);
     }
     auto u = Solve(m, 10);
-    for (int k = 1; k <= 10; ++k) EXPECT_DOUBLE_EQ(u[k], 0.01 * k);
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_DOUBLE_EQ(u[k], 0.01 * k);
 
     // A hot node links to a cold neighbour with its own coefficient; the cold row stays unlinked.
     s.LineTem[5] = 1500;
@@ -116,5 +119,6 @@ TEST(DiffusionLine, ZeroGradientLineIsUnchanged) {
     }
     DiffusionSweepS(m, 4, s.Hx);
     const auto u = Solve(m, 4);
-    for (int k = 1; k <= 4; ++k) EXPECT_NEAR(u[k], 0.04, 1e-15);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_NEAR(u[k], 0.04, 1e-15);
 }

@@ -23,7 +23,8 @@ TEST(SteelProperties, DefaultSteelLiquidusAndSolidus) {
 TEST(SteelProperties, ConductivityAndHeatSwitchStrictlyAbove) {
     const CastingData d;
     // At the switch temperature the polynomial applies, just above it the liquid constant.
-    const double lam1200 = 45.79 - 0.0555 * 1200 - 6.323 * 0.2 + 75.586 * 0.5 + 0.000024 * 1200 * 1200 - 83 * 0.25;
+    const double lam1200 =
+        45.79 - 0.0555 * 1200 - 6.323 * 0.2 + 75.586 * 0.5 + 0.000024 * 1200 * 1200 - 83 * 0.25;
     EXPECT_NEAR(Lam(d, 0.2, 1200), lam1200, 1e-9);
     EXPECT_EQ(Lam(d, 0.2, 1200.0000001), 26);
     EXPECT_NEAR(Cps(0.2, 1300), 0.192 * 1300 + 487.955 - 103 * 0.2 + 130 * 0.04, 1e-9);
@@ -51,7 +52,8 @@ TEST(ModelState, SizingDerivesGeometryAndZeroesEveryArray) {
     EXPECT_EQ(s.Tem.Rows(), 21);
     EXPECT_EQ(s.Tem.Cols(), 7);
     EXPECT_EQ(s.SysA.size(), 21u);
-    for (double v : s.Tem.Data()) EXPECT_EQ(v, 0);
+    for (double v : s.Tem.Data())
+        EXPECT_EQ(v, 0);
 }
 
 TEST(RunInitialisation, UniformLiquidWithNominalTotals) {
@@ -72,8 +74,10 @@ TEST(RunInitialisation, UniformLiquidWithNominalTotals) {
     EXPECT_NEAR(sumS, 100 * 0.04, 1e-12);
     EXPECT_NEAR(sumC, 100 * 0.2, 1e-12);
     // Row and column 0 stay 0.
-    for (int j = 0; j <= m.params.M; ++j) EXPECT_EQ(m.state.Tem[0][j], 0);
-    for (int i = 0; i <= m.params.L; ++i) EXPECT_EQ(m.state.Tem[i][0], 0);
+    for (int j = 0; j <= m.params.M; ++j)
+        EXPECT_EQ(m.state.Tem[0][j], 0);
+    for (int i = 0; i <= m.params.L; ++i)
+        EXPECT_EQ(m.state.Tem[i][0], 0);
 }
 
 TEST(DataWindow, StartValuesAcceptToTheModelsUnits) {

@@ -23,7 +23,8 @@ Model Initialised(int L = 10, int M = 10) {
 double TotalSolid(const Model& m) {
     double sum = 0;
     for (int i = 1; i <= m.params.L; ++i)
-        for (int j = 1; j <= m.params.M; ++j) sum += m.state.MSol[i][j];
+        for (int j = 1; j <= m.params.M; ++j)
+            sum += m.state.MSol[i][j];
     return sum;
 }
 bool AllFinite(const Model& m) {
@@ -42,7 +43,8 @@ TEST(TimeStep, FirstStepKeepsTheFieldUniformUntilTheMouldRule) {
     EXPECT_EQ(s.Tau, 0.5);
     // No surface loss in the first step: the interior is still at the pouring temperature.
     for (int i = 2; i <= 10; ++i)
-        for (int j = 2; j <= 10; ++j) EXPECT_NEAR(s.Tem[i][j], 1515, 1e-9) << i << "," << j;
+        for (int j = 2; j <= 10; ++j)
+            EXPECT_NEAR(s.Tem[i][j], 1515, 1e-9) << i << "," << j;
     // Only the mould rule at the end of the step lowers the surface rows.
     const double z = 1.5 / 60 * 0.5;
     const double drawn = 1100 + std::exp(std::log(415.0) * (0.8 - z) / 0.8);
@@ -79,9 +81,10 @@ TEST(TimeStep, MassBalanceCorrectsOnlyLiquidNodesAboveTheirLiquidus) {
     EXPECT_EQ(s.SLiq.Data(), untouched.Data()) << "exact totals change nothing";
 
     for (int i = 1; i <= 4; ++i)
-        for (int j = 1; j <= 4; ++j) s.Tem[i][j] = 1400; // below every liquidus
-    s.SMean[2][2] = 0.024;                               // the section lacks 0.016 % of sulphur
-    s.Tem[3][3] = 1530;                                  // hot and liquid: corrected
+        for (int j = 1; j <= 4; ++j)
+            s.Tem[i][j] = 1400; // below every liquidus
+    s.SMean[2][2] = 0.024;      // the section lacks 0.016 % of sulphur
+    s.Tem[3][3] = 1530;         // hot and liquid: corrected
     s.Tem[3][2] = 1530;
     s.MSol[3][2] = 1e-9; // hot but holding solid: not corrected
     BalanceSolute(m, s.SMean, s.SLiq, m.data.S);

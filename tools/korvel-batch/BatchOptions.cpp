@@ -12,17 +12,38 @@ using DoubleField = double CastingData::*;
 
 const std::map<std::string, DoubleField>& DataFields() {
     static const std::map<std::string, DoubleField> fields = {
-        {"C", &CastingData::C},         {"Mn", &CastingData::Mn},         {"Si", &CastingData::Si},
-        {"S", &CastingData::S},         {"P", &CastingData::P},           {"Cr", &CastingData::Cr},
-        {"Ni", &CastingData::Ni},       {"Cu", &CastingData::Cu},         {"Al", &CastingData::Al},
-        {"V", &CastingData::V},         {"Mg", &CastingData::Mg},         {"H2", &CastingData::H2},
-        {"T0", &CastingData::T0},       {"Vlit", &CastingData::Vlit},     {"Q1", &CastingData::Q1},
-        {"Q2", &CastingData::Q2},       {"Q3", &CastingData::Q3},         {"Q4", &CastingData::Q4},
-        {"Nn1", &CastingData::Nn1},     {"Nn2", &CastingData::Nn2},       {"Nn3", &CastingData::Nn3},
-        {"Nn4", &CastingData::Nn4},     {"Rkorvel", &CastingData::Rkorvel}, {"Lkrist", &CastingData::Lkrist},
-        {"Lzvo", &CastingData::Lzvo},   {"Lend1", &CastingData::Lend1},   {"Lend2", &CastingData::Lend2},
-        {"Lend3", &CastingData::Lend3}, {"Lend4", &CastingData::Lend4},   {"HalfX", &CastingData::HalfX},
-        {"HalfY", &CastingData::HalfY}, {"TauEnd", &CastingData::TauEnd},
+        {"C", &CastingData::C},
+        {"Mn", &CastingData::Mn},
+        {"Si", &CastingData::Si},
+        {"S", &CastingData::S},
+        {"P", &CastingData::P},
+        {"Cr", &CastingData::Cr},
+        {"Ni", &CastingData::Ni},
+        {"Cu", &CastingData::Cu},
+        {"Al", &CastingData::Al},
+        {"V", &CastingData::V},
+        {"Mg", &CastingData::Mg},
+        {"H2", &CastingData::H2},
+        {"T0", &CastingData::T0},
+        {"Vlit", &CastingData::Vlit},
+        {"Q1", &CastingData::Q1},
+        {"Q2", &CastingData::Q2},
+        {"Q3", &CastingData::Q3},
+        {"Q4", &CastingData::Q4},
+        {"Nn1", &CastingData::Nn1},
+        {"Nn2", &CastingData::Nn2},
+        {"Nn3", &CastingData::Nn3},
+        {"Nn4", &CastingData::Nn4},
+        {"Rkorvel", &CastingData::Rkorvel},
+        {"Lkrist", &CastingData::Lkrist},
+        {"Lzvo", &CastingData::Lzvo},
+        {"Lend1", &CastingData::Lend1},
+        {"Lend2", &CastingData::Lend2},
+        {"Lend3", &CastingData::Lend3},
+        {"Lend4", &CastingData::Lend4},
+        {"HalfX", &CastingData::HalfX},
+        {"HalfY", &CastingData::HalfY},
+        {"TauEnd", &CastingData::TauEnd},
     };
     return fields;
 }
@@ -45,8 +66,10 @@ bool ParseCount(const std::string& text, long long& value) {
 
 std::vector<std::string> OverrideKeys() {
     std::vector<std::string> keys;
-    for (const auto& [k, f] : DataFields()) keys.push_back(k);
-    for (const char* k : {"Dt", "L", "M", "SideFlag"}) keys.emplace_back(k);
+    for (const auto& [k, f] : DataFields())
+        keys.push_back(k);
+    for (const char* k : {"Dt", "L", "M", "SideFlag"})
+        keys.emplace_back(k);
     return keys;
 }
 

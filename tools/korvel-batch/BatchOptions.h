@@ -9,10 +9,10 @@ namespace korvel {
 
 // What the batch runner was asked to do.
 struct BatchOptions {
-    bool builtin = false;   // start from the record's built-in defaults, not the data window's start values
-    long long steps = -1;   // at most this many steps (-1: until TauEnd)
-    std::string json;       // write the final state and the history here
-    std::string csvDir;     // write the CSV results here
+    bool builtin = false; // start from the record's built-in defaults, not the data window's start values
+    long long steps = -1; // at most this many steps (-1: until TauEnd)
+    std::string json;     // write the final state and the history here
+    std::string csvDir;   // write the CSV results here
     bool help = false;
     std::vector<std::pair<std::string, double>> overrides;
 };

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <vector>
 
 using namespace korvel;
@@ -61,8 +61,8 @@ void WriteField(std::FILE* f, const Model& m, const NodeField& field) {
     std::fputc(']', f);
 }
 
-bool WriteJson(const std::string& path, const Model& m, long long steps, const std::vector<HistoryPoint>& history,
-               const DerivedResults& r) {
+bool WriteJson(const std::string& path, const Model& m, long long steps,
+               const std::vector<HistoryPoint>& history, const DerivedResults& r) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return false;
     const ModelState& s = m.state;
@@ -70,8 +70,9 @@ bool WriteJson(const std::string& path, const Model& m, long long steps, const s
     PrintNumber(f, s.Tau);
     std::fprintf(f, ",\n \"steps\": %lld,\n \"fields\": {", steps);
     const std::pair<const char*, const NodeField*> fields[] = {
-        {"Tem", &s.Tem},     {"MSol", &s.MSol},   {"CLiq", &s.CLiq},   {"SLiq", &s.SLiq},   {"CSol", &s.CSol},
-        {"SSol", &s.SSol},   {"CMean", &s.CMean}, {"SMean", &s.SMean}, {"FlowU", &s.FlowU}, {"FlowV", &s.FlowV}};
+        {"Tem", &s.Tem},     {"MSol", &s.MSol},  {"CLiq", &s.CLiq},   {"SLiq", &s.SLiq},
+        {"CSol", &s.CSol},   {"SSol", &s.SSol},  {"CMean", &s.CMean}, {"SMean", &s.SMean},
+        {"FlowU", &s.FlowU}, {"FlowV", &s.FlowV}};
     bool first = true;
     for (const auto& [name, field] : fields) {
         std::fprintf(f, "%s\n  \"%s\": ", first ? "" : ",", name);
@@ -79,10 +80,9 @@ bool WriteJson(const std::string& path, const Model& m, long long steps, const s
         first = false;
     }
     std::fputs("},\n \"scalars\": {", f);
-    const std::pair<const char*, double> scalars[] = {{"HDepth", s.HDepth}, {"PFerro", s.PFerro},
-                                                      {"AlfaSec", s.AlfaSec}, {"Tenv", s.Tenv},
-                                                      {"EpsSurf", s.EpsSurf}, {"KFace", s.KFace},
-                                                      {"MouldK", s.MouldK}};
+    const std::pair<const char*, double> scalars[] = {
+        {"HDepth", s.HDepth},   {"PFerro", s.PFerro}, {"AlfaSec", s.AlfaSec}, {"Tenv", s.Tenv},
+        {"EpsSurf", s.EpsSurf}, {"KFace", s.KFace},   {"MouldK", s.MouldK}};
     first = true;
     for (const auto& [name, v] : scalars) {
         std::fprintf(f, "%s\"%s\": ", first ? "" : ", ", name);
@@ -93,10 +93,9 @@ bool WriteJson(const std::string& path, const Model& m, long long steps, const s
     first = true;
     for (const HistoryPoint& h : history) {
         std::fputs(first ? "\n  {" : ",\n  {", f);
-        const std::pair<const char*, double> values[] = {{"Tau", h.tau},           {"center", h.center},
-                                                         {"corner", h.corner},     {"midX", h.midX},
-                                                         {"midY", h.midY},         {"quarterX", h.quarterX},
-                                                         {"quarterY", h.quarterY}};
+        const std::pair<const char*, double> values[] = {
+            {"Tau", h.tau},   {"center", h.center},     {"corner", h.corner},    {"midX", h.midX},
+            {"midY", h.midY}, {"quarterX", h.quarterX}, {"quarterY", h.quarterY}};
         bool firstValue = true;
         for (const auto& [name, v] : values) {
             std::fprintf(f, "%s\"%s\": ", firstValue ? "" : ", ", name);
@@ -108,14 +107,21 @@ bool WriteJson(const std::string& path, const Model& m, long long steps, const s
     }
     std::fputs("],\n \"results\": {", f);
     const std::pair<const char*, double> results[] = {
-        {"shellFaceX", r.solid.faceX},           {"shellFaceY", r.solid.faceY},
-        {"shellDiagonal", r.solid.diagonal},     {"mushyInnerFaceX", r.liquid.faceX},
-        {"mushyInnerFaceY", r.liquid.faceY},     {"mushyInnerDiagonal", r.liquid.diagonal},
+        {"shellFaceX", r.solid.faceX},
+        {"shellFaceY", r.solid.faceY},
+        {"shellDiagonal", r.solid.diagonal},
+        {"mushyInnerFaceX", r.liquid.faceX},
+        {"mushyInnerFaceY", r.liquid.faceY},
+        {"mushyInnerDiagonal", r.liquid.diagonal},
         {"metallurgicalLength", r.metallurgicalReached ? r.metallurgicalLength : NAN},
-        {"centreTemperature", r.centreTemperature}, {"mouldExitZ", r.mouldExitSeen ? r.mouldExitZ : NAN},
-        {"mouldExitShellFaceX", r.mouldExit.faceX}, {"mouldExitShellFaceY", r.mouldExit.faceY},
-        {"reheatFaceX", r.reheatFaceX},          {"reheatFaceXZ", r.reheatFaceXZ},
-        {"reheatFaceY", r.reheatFaceY},          {"reheatFaceYZ", r.reheatFaceYZ}};
+        {"centreTemperature", r.centreTemperature},
+        {"mouldExitZ", r.mouldExitSeen ? r.mouldExitZ : NAN},
+        {"mouldExitShellFaceX", r.mouldExit.faceX},
+        {"mouldExitShellFaceY", r.mouldExit.faceY},
+        {"reheatFaceX", r.reheatFaceX},
+        {"reheatFaceXZ", r.reheatFaceXZ},
+        {"reheatFaceY", r.reheatFaceY},
+        {"reheatFaceYZ", r.reheatFaceYZ}};
     first = true;
     for (const auto& [name, v] : results) {
         std::fprintf(f, "%s\"%s\": ", first ? "" : ", ", name);
@@ -180,7 +186,8 @@ int main(int argc, char** argv) {
     const std::clock_t cpu0 = std::clock();
     ResultsTracker tracker;
     const RunOutcome out = RunHeadless(
-        m, [&](const Model& state, bool first) {
+        m,
+        [&](const Model& state, bool first) {
             if (!first) history.push_back(SampleChartNodes(state));
         },
         o.steps, &tracker);
@@ -189,7 +196,8 @@ int main(int argc, char** argv) {
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
 
     PrintSummary(m, out.steps, out.end, cpu, wall);
-    for (const std::string& line : DescribeResults(results)) std::printf("%s\n", line.c_str());
+    for (const std::string& line : DescribeResults(results))
+        std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     if (!o.csvDir.empty()) {
         std::error_code ec;
@@ -204,8 +212,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (out.end == RunEnd::NotFinite) {
-        std::fprintf(stderr, "korvel-batch: после шага %lld поле температур или концентраций перестало быть "
-                             "числом; расчет остановлен.\n",
+        std::fprintf(stderr,
+                     "korvel-batch: после шага %lld поле температур или концентраций перестало быть "
+                     "числом; расчет остановлен.\n",
                      out.steps);
         return 3;
     }

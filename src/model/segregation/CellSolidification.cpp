@@ -31,7 +31,9 @@ double MassChange(const Model& m, int i, int j, double c, double s) {
 }
 
 // Equilibrium partition coefficients at the liquid's composition.
-double CarbonPartition(double cliq) { return 0.042 * cliq + 0.24; }
+double CarbonPartition(double cliq) {
+    return 0.042 * cliq + 0.24;
+}
 double SulphurPartition(double sliq) {
     // The power has no value for a liquid without sulphur: its term is then 0.
     const double power = sliq > 0 ? std::exp(0.515 * std::log(sliq)) : 0.0;

@@ -65,7 +65,8 @@ void SweepBuild(Model& m, int n, double& LamSurf, double hAlong, double hAcross,
     const double T1 = s.LineTem[1];
     s.SysF[1] = T1 - (T1 - s.Tenv) * Alfa * hAcross * Dt / (c1 * ro1 * s.SCell);
 
-    for (int k = 1; k <= n; ++k) s.SysB[k] = 1 - s.SysA[k] - s.SysC[k];
+    for (int k = 1; k <= n; ++k)
+        s.SysB[k] = 1 - s.SysA[k] - s.SysC[k];
 
     ForwardEliminate(s, n);
 }

@@ -22,13 +22,18 @@ void DiffusionSweep(Model& m, int n, double h, double D, const LineArray& rhs) {
     }
     s.SysA[1] = 0;
     s.SysC[n] = 0;
-    for (int k = 1; k <= n; ++k) s.SysB[k] = 1 - s.SysA[k] - s.SysC[k];
+    for (int k = 1; k <= n; ++k)
+        s.SysB[k] = 1 - s.SysA[k] - s.SysC[k];
     ForwardEliminate(s, n);
 }
 } // namespace
 
-void DiffusionSweepS(Model& m, int n, double h) { DiffusionSweep(m, n, h, kDiffusionS, m.state.LineSLiq); }
+void DiffusionSweepS(Model& m, int n, double h) {
+    DiffusionSweep(m, n, h, kDiffusionS, m.state.LineSLiq);
+}
 
-void DiffusionSweepC(Model& m, int n, double h) { DiffusionSweep(m, n, h, kDiffusionC, m.state.LineCLiq); }
+void DiffusionSweepC(Model& m, int n, double h) {
+    DiffusionSweep(m, n, h, kDiffusionC, m.state.LineCLiq);
+}
 
 } // namespace korvel

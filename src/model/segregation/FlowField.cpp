@@ -16,12 +16,20 @@ constexpr double kLoose = 0.2;
 constexpr double kSulphurLimit = 0.18;
 constexpr double kLn10 = std::numbers::ln10;
 
-double Pow10(double x) { return std::exp(x * kLn10); }
+double Pow10(double x) {
+    return std::exp(x * kLn10);
+}
 // Surface-active terms of carbon and sulphur in the surface tension of the melt, N/m.
-double CarbonTension(double c, double s) { return 0.037329 * std::log(1 + 334299000 * c * Pow10(0.14 * c + 0.046 * s)); }
-double SulphurTension(double c, double s) { return 0.309656 * std::log(1 + 1.03691 * s * Pow10(0.11 * c - 0.028 * s)); }
+double CarbonTension(double c, double s) {
+    return 0.037329 * std::log(1 + 334299000 * c * Pow10(0.14 * c + 0.046 * s));
+}
+double SulphurTension(double c, double s) {
+    return 0.309656 * std::log(1 + 1.03691 * s * Pow10(0.11 * c - 0.028 * s));
+}
 
-int Nint(double x) { return static_cast<int>(std::nearbyint(x)); }
+int Nint(double x) {
+    return static_cast<int>(std::nearbyint(x));
+}
 
 double FerroPressureWithMean(const Model& m, double fsCentre, double sumFs) {
     const ModelState& s = m.state;
@@ -36,7 +44,8 @@ double FerroPressureWithMean(const Model& m, double fsCentre, double sumFs) {
 double SumFs(const Model& m) {
     double sum = 0;
     for (int i = 1; i <= m.params.L; ++i)
-        for (int j = 1; j <= m.params.M; ++j) sum += m.Fs(i, j);
+        for (int j = 1; j <= m.params.M; ++j)
+            sum += m.Fs(i, j);
     return sum;
 }
 
@@ -115,7 +124,8 @@ void FlowField(Model& m, int mode) {
             const double fs = m.Fs(i, j);
             const double x = mode == 2 ? s.CLiq[i][j] : s.SLiq[i][j];
             const double xlim = mode == 2 ? 0.00254 * tem + 1.34 : kSulphurLimit;
-            if (!(x < xlim && kLoose <= fs && fs <= kCoherent && Tsol(d, s.CMean[i][j], s.SMean[i][j]) < tem &&
+            if (!(x < xlim && kLoose <= fs && fs <= kCoherent &&
+                  Tsol(d, s.CMean[i][j], s.SMean[i][j]) < tem &&
                   tem < Tliq(d, s.CMean[i][j], s.SMean[i][j]) && tem != temOld)) {
                 continue;
             }
@@ -204,8 +214,12 @@ void FlowField(Model& m, int mode) {
             dY = std::max(dY, Hy);
 
             // 10. Velocities along the line to the centre.
-            if (i < L) s.FlowU[i][j] = std::cos(std::atan(static_cast<double>(M - j) / (L - i))) * s.FlowDrive / dX / k1;
-            if (j < M) s.FlowV[i][j] = std::cos(std::atan(static_cast<double>(L - i) / (M - j))) * s.FlowDrive / dY / k2;
+            if (i < L)
+                s.FlowU[i][j] =
+                    std::cos(std::atan(static_cast<double>(M - j) / (L - i))) * s.FlowDrive / dX / k1;
+            if (j < M)
+                s.FlowV[i][j] =
+                    std::cos(std::atan(static_cast<double>(L - i) / (M - j))) * s.FlowDrive / dY / k2;
 
             // 11. A coherent neighbour on the surface side stops flow towards it.
             if (m.Fs(i - 1, j) > kCoherent && s.FlowU[i][j] < 0) s.FlowU[i][j] = 0;

@@ -10,10 +10,14 @@ namespace korvel {
 namespace {
 // Concentration limits of the liquid above which the new solid takes the liquid's full concentration.
 constexpr double kSulphurLimit = 0.18;
-double CarbonLimit(double tem) { return 0.00254 * tem + 1.34; }
+double CarbonLimit(double tem) {
+    return 0.00254 * tem + 1.34;
+}
 } // namespace
 
-double SwitchVelocity(double k0, double dD) { return std::log(0.999 * (1 - k0) / (0.001 * k0)) / dD; }
+double SwitchVelocity(double k0, double dD) {
+    return std::log(0.999 * (1 - k0) / (0.001 * k0)) / dD;
+}
 
 double EffectivePartition(double k0, double v, double dD) {
     // Outside (0, 1) the relation has no meaning (and its logarithm no argument): take the coefficient

@@ -21,7 +21,8 @@ void Transport(Model& m, const NodeField& liq, NodeField& out, bool aboveMeanSol
     auto g = [&](int i, int j) { return (1 - m.Fs(i, j)) * liq[i][j]; };
 
     for (int i = 1; i <= L; ++i)
-        for (int j = 1; j <= M; ++j) out[i][j] = liq[i][j];
+        for (int j = 1; j <= M; ++j)
+            out[i][j] = liq[i][j];
 
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
