@@ -1,3 +1,4 @@
+#include "TestModels.h"
 #include "model/BoundaryConditions.h"
 #include "model/RunInit.h"
 
@@ -7,14 +8,7 @@
 using namespace korvel;
 
 namespace {
-Model Initialised(int L = 10, int M = 10) {
-    Model m;
-    m.params.L = L;
-    m.params.M = M;
-    SizeState(m);
-    InitialiseRun(m);
-    return m;
-}
+using test_models::Initialised;
 // Puts the slice at distance z from the meniscus.
 void At(Model& m, double z) {
     m.state.Tau = z * 60 / m.data.Vlit;

@@ -1,3 +1,4 @@
+#include "TestModels.h"
 #include "model/RunInit.h"
 #include "model/SteelProperties.h"
 #include "model/segregation/FlowField.h"
@@ -9,14 +10,7 @@
 using namespace korvel;
 
 namespace {
-Model Initialised(int L = 10, int M = 10) {
-    Model m;
-    m.params.L = L;
-    m.params.M = M;
-    SizeState(m);
-    InitialiseRun(m);
-    return m;
-}
+using test_models::Initialised;
 void SetFs(Model& m, int i, int j, double fs) {
     m.state.MSol[i][j] = fs * kRoSolid * m.state.SCell;
 }

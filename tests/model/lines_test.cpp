@@ -1,3 +1,4 @@
+#include "TestModels.h"
 #include "model/RunInit.h"
 #include "model/SteelProperties.h"
 #include "model/TimeStep.h"
@@ -10,14 +11,7 @@
 using namespace korvel;
 
 namespace {
-Model Initialised(int L = 10, int M = 10) {
-    Model m;
-    m.params.L = L;
-    m.params.M = M;
-    SizeState(m);
-    InitialiseRun(m);
-    return m;
-}
+using test_models::Initialised;
 void FillLiquidLine(Model& m, int n, double t) {
     for (int k = 1; k <= n; ++k) {
         m.state.LineTem[k] = t;

@@ -1,3 +1,4 @@
+#include "TestModels.h"
 #include "model/RunInit.h"
 #include "model/SteelProperties.h"
 #include "model/segregation/CellSolidification.h"
@@ -9,12 +10,7 @@
 using namespace korvel;
 
 namespace {
-Model Initialised() {
-    Model m;
-    SizeState(m);
-    InitialiseRun(m);
-    return m;
-}
+using test_models::Initialised;
 } // namespace
 
 TEST(Redistribution, PartitionSwitchVelocitiesAndEffectiveCoefficients) {
