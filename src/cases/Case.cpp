@@ -1,0 +1,106 @@
+#include "Case.h"
+
+namespace korvel {
+
+namespace {
+
+using W = DataWindowValues;
+using P = CaseField::Param;
+
+const std::vector<CaseField> kFields = {
+    {"DlomX", "мм", "Заготовка X", &W::DlomX},
+    {"DlomY", "мм", "Заготовка Y", &W::DlomY},
+    {"Vp", "мин", "Время процесса", &W::Vp},
+    {"C", "%", "C", &W::C},
+    {"Mn", "%", "Mn", &W::Mn},
+    {"Si", "%", "Si", &W::Si},
+    {"S", "%", "S", &W::S},
+    {"P", "%", "P", &W::P},
+    {"Cr", "%", "Cr", &W::Cr},
+    {"Ni", "%", "Ni", &W::Ni},
+    {"Cu", "%", "Cu", &W::Cu},
+    {"Al", "%", "Al", &W::Al},
+    {"V", "%", "V", &W::V},
+    {"Mg", "%", "Mg", &W::Mg},
+    {"H2", "%", "H2", &W::H2},
+    {"T0", "°C", "Температура разливки", &W::T0},
+    {"Vlit", "м/мин", "Скорость разливки", &W::Vlit},
+    {"Q1", "м3/ч", "Расход воды, секция 1", &W::Q1},
+    {"Q2", "м3/ч", "Расход воды, секция 2", &W::Q2},
+    {"Q3", "м3/ч", "Расход воды, секция 3", &W::Q3},
+    {"Q4", "м3/ч", "Расход воды, секция 4", &W::Q4},
+    {"Nn1", "шт", "Форсунки, секция 1", &W::Nn1},
+    {"Nn2", "шт", "Форсунки, секция 2", &W::Nn2},
+    {"Nn3", "шт", "Форсунки, секция 3", &W::Nn3},
+    {"Nn4", "шт", "Форсунки, секция 4", &W::Nn4},
+    {"Rkorvel", "м", "Радиус машины", &W::Rkorvel},
+    {"Lkrist", "м", "Длина кристаллизатора", &W::Lkrist},
+    {"Lzvo", "м", "Зона вторичного охлаждения", &W::Lzvo},
+    {"l1", "м", "Длина секции 1", &W::l1},
+    {"l2", "м", "Длина секции 2", &W::l2},
+    {"l3", "м", "Длина секции 3", &W::l3},
+    {"l4", "м", "Длина секции 4", &W::l4},
+    {"Dt", "с", "Шаг по времени", nullptr, P::Dt},
+    {"L", "", "Узлы по X", nullptr, P::L},
+    {"M", "", "Узлы по Y", nullptr, P::M},
+    {"SideFlag", "", "Сторона (+1 или -1)", nullptr, P::SideFlag},
+};
+
+} // namespace
+
+const std::vector<CaseField>& CaseFields() {
+    return kFields;
+}
+
+const CaseField* FindCaseField(std::string_view key) {
+    for (const CaseField& f : kFields)
+        if (key == f.key) return &f;
+    return nullptr;
+}
+
+double GetCaseValue(const Case& c, const CaseField& f) {
+    if (f.window) return c.window.*f.window;
+    switch (f.param) {
+    case P::Dt:
+        return c.params.Dt;
+    case P::L:
+        return c.params.L;
+    case P::M:
+        return c.params.M;
+    case P::SideFlag:
+        return c.params.SideFlag;
+    case P::None:
+        break;
+    }
+    return 0;
+}
+
+void SetCaseValue(Case& c, const CaseField& f, double v) {
+    if (f.window) {
+        c.window.*f.window = v;
+        return;
+    }
+    switch (f.param) {
+    case P::Dt:
+        c.params.Dt = v;
+        break;
+    case P::L:
+        c.params.L = static_cast<std::int32_t>(v);
+        break;
+    case P::M:
+        c.params.M = static_cast<std::int32_t>(v);
+        break;
+    case P::SideFlag:
+        c.params.SideFlag = static_cast<std::int32_t>(v);
+        break;
+    case P::None:
+        break;
+    }
+}
+
+void ApplyCase(const Case& c, Model& m) {
+    AcceptDataWindow(c.window, m.data);
+    m.params = c.params;
+}
+
+} // namespace korvel
