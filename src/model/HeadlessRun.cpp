@@ -4,6 +4,7 @@
 #include "TimeStep.h"
 
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <utility>
 
@@ -52,7 +53,50 @@ std::string CheckRunInput(const CastingData& d, const ModelParams& p) {
     if (!(p.Dt > 0)) return "Шаг расчета должен быть больше нуля.";
     if (p.L < kMinNodes || p.L > kMaxNodes) return "Количество узлов по оси X должно быть от 4 до 100.";
     if (p.M < kMinNodes || p.M > kMaxNodes) return "Количество узлов по оси Y должно быть от 4 до 100.";
+    if (p.SideFlag != 1 && p.SideFlag != -1)
+        return "Сторона сечения (SideFlag) должна быть +1 (короткий радиус) или -1 (длинный радиус).";
+    // The distance of the slice and the number of steps must stay numbers.
+    if (!std::isfinite(d.Vlit / 60 * d.TauEnd))
+        return "Скорость разливки и время процесса так велики, что расстояние от мениска не выражается "
+               "числом.";
+    if (PlannedSteps(d, p) < 0)
+        return "Время процесса и шаг расчета дают слишком много шагов; увеличьте шаг расчета или "
+               "уменьшите время процесса.";
     return {};
+}
+
+long long PlannedSteps(const CastingData& d, const ModelParams& p) {
+    if (!(d.TauEnd > 0)) return 0;
+    if (!(p.Dt > 0)) return -1;
+    const double n = std::ceil(d.TauEnd / p.Dt);
+    // Beyond 1e15 steps Tau += Dt may stop growing, and no such run could finish anyway.
+    if (!(n <= 1e15)) return -1;
+    return static_cast<long long>(n);
+}
+
+bool TemperaturesPhysical(const Model& m, NodeIndex* where) {
+    const double top = m.data.T0 + kMaxOverheat;
+    for (int i = 1; i <= m.params.L; ++i) {
+        const double* t = m.state.Tem[i];
+        for (int j = 1; j <= m.params.M; ++j) {
+            if (!(t[j] >= kAbsoluteZero && t[j] <= top)) {
+                if (where) *where = {i, j};
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string UnstableRunMessage(long long step, double z, double dt) {
+    char buf[640];
+    std::snprintf(buf, sizeof buf,
+                  "Расчет стал численно неустойчивым на шаге %lld (расстояние от мениска %.2f м): "
+                  "температура в слитке вышла за физически возможные пределы, и расчет остановлен. "
+                  "Помогает меньший шаг расчета (вдвое меньше текущего: %g с вместо %g с) или более "
+                  "грубая сетка (меньше узлов по осям X и Y).",
+                  step, z, dt / 2, dt);
+    return buf;
 }
 
 bool StateIsFinite(const Model& m) {
@@ -85,6 +129,10 @@ RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool fir
         ++out.steps;
         if (!StateIsFinite(m)) {
             out.end = RunEnd::NotFinite;
+            return out;
+        }
+        if (!TemperaturesPhysical(m)) {
+            out.end = RunEnd::Unstable;
             return out;
         }
         if (tracker) tracker->Step(m);

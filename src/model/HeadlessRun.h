@@ -16,17 +16,43 @@ std::string CheckRunInput(const CastingData& d, const ModelParams& p);
 // True while every node of the temperature and mean-concentration fields is a finite number.
 bool StateIsFinite(const Model& m);
 
-enum class RunEnd { Finished, Stopped, NotFinite };
+// The temperatures a node of steel can have: from absolute zero up to the pouring temperature plus
+// kMaxOverheat. A run that leaves this range has become numerically unstable.
+constexpr double kAbsoluteZero = -273.15;
+constexpr double kMaxOverheat = 500;
+
+// True while every node temperature lies in the physical range (a finite number from absolute zero to
+// T0 + kMaxOverheat). When it does not and where is given, *where receives the first node outside.
+struct NodeIndex {
+    int i = 0, j = 0;
+};
+bool TemperaturesPhysical(const Model& m, NodeIndex* where = nullptr);
+
+// The message of a run that became numerically unstable at step `step` (1-based), the slice being
+// z metres from the meniscus, with the advice that helps: half the time step dt or a coarser grid.
+std::string UnstableRunMessage(long long step, double z, double dt);
+
+enum class RunEnd {
+    Finished,
+    Stopped,
+    NotFinite, // a field stopped being a number; the state is that of the step before
+    Unstable   // a temperature left the physical range; the state is that of the step before
+};
 
 struct RunOutcome {
     RunEnd end = RunEnd::Finished;
-    long long steps = 0;
+    long long steps = 0; // steps carried out, the failed one included
 };
 
+// How many steps a run of the data will carry out at most (Tau grows by Dt from 0 until it reaches
+// TauEnd), or -1 when the count is beyond any practical run.
+long long PlannedSteps(const CastingData& d, const ModelParams& p);
+
 // A whole run without windows, as the background run does it: size the state, initialise, then step
-// until Tau reaches TauEnd, maxSteps (if >= 0) steps have run or a field becomes non-finite.
-// show(m, first) is called after the initialisation (first = true), after every tenth step and once
-// at the end, never with a non-finite state.
+// until Tau reaches TauEnd, maxSteps (if >= 0) steps have run, a field becomes non-finite or a
+// temperature leaves the physical range. show(m, first) is called after the initialisation
+// (first = true), after every tenth step and once at the end, never with a failed state; after a
+// failure the model holds the failed step's state and show is not called again.
 // A tracker, when given, follows every step for the derived results.
 RunOutcome RunHeadless(Model& m, const std::function<void(const Model&, bool first)>& show,
                        long long maxSteps = -1, ResultsTracker* tracker = nullptr);

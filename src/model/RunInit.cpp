@@ -6,6 +6,19 @@ void InitialiseRun(Model& m) {
     const CastingData& d = m.data;
     ModelState& s = m.state;
     s.Tau = 0;
+    // The run scalars that a step sets start from their program-start value, so that a run never
+    // depends on how the previous one ended.
+    s.SweepX = 0;
+    s.KFace = 0;
+    s.Tenv = 0;
+    s.EpsSurf = 0;
+    s.AlfaSec = 0;
+    s.HDepth = 0;
+    s.MouldK = 0;
+    s.PFerro = 0;
+    s.KDistC = 0;
+    s.KDistS = 0;
+    s.FlowDrive = 0;
     for (int i = 1; i <= m.params.L; ++i) {
         for (int j = 1; j <= m.params.M; ++j) {
             s.Tem[i][j] = d.T0;

@@ -669,8 +669,9 @@ QString TFormMain::saveResults(const QString& dir) {
     if (!staging.isValid())
         return QStringLiteral("не удалось создать файлы в папке «%1» (%2)")
             .arg(QDir::toNativeSeparators(dir), staging.errorString());
-    const std::string csvError = korvel::WriteResultsCsv(QFile::encodeName(staging.path()).toStdString(),
-                                                         m_model, m_history, m_results);
+    const std::string csvError =
+        korvel::WriteResultsCsv(QFile::encodeName(staging.path()).toStdString(),
+                                korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted});
     if (!csvError.empty()) return QString::fromStdString(csvError);
 
     auto surfaceImage = [](SurfaceChartWindow* w) {

@@ -81,7 +81,7 @@ TEST(DerivedResults, CsvFilesHaveHeadersAndOneRowPerLine) {
     const auto dir = std::filesystem::temp_directory_path() / "korvel-csv-test";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    ASSERT_EQ(WriteResultsCsv(dir.string(), m, history, tracker.Results(m)), "");
+    ASSERT_EQ(WriteResultsCsv(dir.string(), RunRecord{m, history, tracker.Results(m), true}), "");
     auto lines = [&](const char* name) {
         std::ifstream in(dir / name);
         std::vector<std::string> out;
@@ -104,12 +104,12 @@ TEST(DerivedResults, CsvFilesHaveHeadersAndOneRowPerLine) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const bool isRoot = std::ofstream(dir / "probe").good();
     if (!isRoot) {
-        const std::string err = WriteResultsCsv(dir.string(), m, history, tracker.Results(m));
+        const std::string err = WriteResultsCsv(dir.string(), RunRecord{m, history, tracker.Results(m), true});
         EXPECT_NE(err.find("не удалось"), std::string::npos) << err;
         EXPECT_EQ(lines("tem.csv"), tem);
     }
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
     std::filesystem::remove_all(dir);
     // A missing folder fails cleanly too (also as root).
-    EXPECT_NE(WriteResultsCsv((dir / "missing").string(), m, history, tracker.Results(m)), "");
+    EXPECT_NE(WriteResultsCsv((dir / "missing").string(), RunRecord{m, history, tracker.Results(m), true}), "");
 }

@@ -1,8 +1,9 @@
 #include "BatchOptions.h"
 
-#include <cerrno>
+#include "model/ResultsExport.h"
+
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <map>
 
 namespace korvel {
@@ -48,12 +49,28 @@ const std::map<std::string, DoubleField>& DataFields() {
     return fields;
 }
 
+// A decimal number with a dot, read the same whatever the locale; an optional leading '+'. Refuses
+// text with anything after the number and values beyond the range of a double.
 bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size() && errno != ERANGE;
+    const char* b = text.data();
+    const char* e = b + text.size();
+    if (b != e && *b == '+') ++b;
+    if (b == e || *b == '+') return false;
+    const auto r = std::from_chars(b, e, value);
+    return r.ec == std::errc() && r.ptr == e;
+}
+
+// An argument that is the value of an option: neither empty nor looking like an option itself.
+bool OptionValueOk(const std::string& option, const std::string& v, std::string& error) {
+    if (v.empty()) {
+        error = option + ": пустое значение; укажите имя";
+        return false;
+    }
+    if (v[0] == '-') {
+        error = option + ": нужно имя, а не «" + v + "», похожее на параметр (имя, которое начинается с «-», запишите как ./" + v + ")";
+        return false;
+    }
+    return true;
 }
 
 bool ParseCount(const std::string& text, long long& value) {
@@ -96,9 +113,9 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 return false;
             }
         } else if (a == "--json") {
-            if (!next(o.json)) return false;
+            if (!next(o.json) || !OptionValueOk(a, o.json, error)) return false;
         } else if (a == "--csv") {
-            if (!next(o.csvDir)) return false;
+            if (!next(o.csvDir) || !OptionValueOk(a, o.csvDir, error)) return false;
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
             const std::string key = a.substr(0, eq);
             double value = 0;
@@ -124,8 +141,13 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
         } else if (key == "Dt") {
             m.params.Dt = value;
         } else if (key == "L" || key == "M" || key == "SideFlag") {
-            if (value != std::floor(value) || std::fabs(value) > 1e9) {
-                error = key + ": нужно целое число, а не " + std::to_string(value);
+            if (!std::isfinite(value) || value != std::floor(value) || std::fabs(value) > 1e9) {
+                error = key + ": нужно целое число, а не " + FormatNumber(value, 17);
+                return false;
+            }
+            if (key == "SideFlag" && value != 1 && value != -1) {
+                error = "SideFlag: допустимы только +1 (короткий радиус) и -1 (длинный радиус), а не " +
+                        FormatNumber(value, 17);
                 return false;
             }
             const auto v = static_cast<std::int32_t>(value);

@@ -1,11 +1,15 @@
 // korvel-batch: one run of the model without any window, as the program's first run makes it.
 
+#include "BatchJson.h"
 #include "BatchOptions.h"
+#include "model/FileWrite.h"
 #include "model/HeadlessRun.h"
 #include "model/ResultsExport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -31,106 +35,26 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
                 Dt (с), L M (узлы, 4..100), SideFlag (+1 или -1)
   --steps N     выполнить не более N шагов
   --json FILE   записать итоговые поля, скаляры и историю температур в FILE (JSON)
-  --csv DIR     записать результаты в CSV-файлы в папку DIR
+  --csv DIR     записать результаты в CSV-файлы в папку DIR (данные варианта, история,
+                поля, итоги); папка создается, если ее нет
   --help        эта справка
 
-Код выхода: 0 — расчет выполнен; 2 — неверные аргументы или данные (ничего не считалось);
-3 — поле стало нечисловым во время расчета (расчет остановлен).
+Числа в файлах записываются с точкой при любом языке системы. Файлы записываются под временным
+именем и переименовываются на место только целиком: при ошибке прежние файлы остаются как были
+(CSV-файлы заменяются все вместе или ни один).
+Перед расчетом в поток ошибок выводится число шагов, а во время долгого расчета — сколько шагов
+выполнено.
+
+Код выхода:
+  0 — расчет выполнен, файлы записаны;
+  1 — расчет выполнен, но файл или папку результатов записать не удалось (причина в сообщении;
+      прежние файлы не изменены);
+  2 — неверные аргументы или данные (ничего не считалось);
+  3 — расчет остановлен: поле стало нечисловым или температура вышла за физически возможные
+      пределы (численная неустойчивость); файлы результатов не записываются.
 )";
 
 using HistoryPoint = ChartSample;
-
-void PrintNumber(std::FILE* f, double v) {
-    if (std::isfinite(v)) {
-        std::fprintf(f, "%.17g", v);
-    } else {
-        std::fputs("null", f);
-    }
-}
-
-void WriteField(std::FILE* f, const Model& m, const NodeField& field) {
-    std::fputc('[', f);
-    for (int i = 1; i <= m.params.L; ++i) {
-        std::fputs(i > 1 ? ",\n   [" : "\n   [", f);
-        for (int j = 1; j <= m.params.M; ++j) {
-            if (j > 1) std::fputc(',', f);
-            PrintNumber(f, field[i][j]);
-        }
-        std::fputc(']', f);
-    }
-    std::fputc(']', f);
-}
-
-bool WriteJson(const std::string& path, const Model& m, long long steps,
-               const std::vector<HistoryPoint>& history, const DerivedResults& r) {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    if (!f) return false;
-    const ModelState& s = m.state;
-    std::fputs("{\"Tau\": ", f);
-    PrintNumber(f, s.Tau);
-    std::fprintf(f, ",\n \"steps\": %lld,\n \"fields\": {", steps);
-    const std::pair<const char*, const NodeField*> fields[] = {
-        {"Tem", &s.Tem},     {"MSol", &s.MSol},  {"CLiq", &s.CLiq},   {"SLiq", &s.SLiq},
-        {"CSol", &s.CSol},   {"SSol", &s.SSol},  {"CMean", &s.CMean}, {"SMean", &s.SMean},
-        {"FlowU", &s.FlowU}, {"FlowV", &s.FlowV}};
-    bool first = true;
-    for (const auto& [name, field] : fields) {
-        std::fprintf(f, "%s\n  \"%s\": ", first ? "" : ",", name);
-        WriteField(f, m, *field);
-        first = false;
-    }
-    std::fputs("},\n \"scalars\": {", f);
-    const std::pair<const char*, double> scalars[] = {
-        {"HDepth", s.HDepth},   {"PFerro", s.PFerro}, {"AlfaSec", s.AlfaSec}, {"Tenv", s.Tenv},
-        {"EpsSurf", s.EpsSurf}, {"KFace", s.KFace},   {"MouldK", s.MouldK}};
-    first = true;
-    for (const auto& [name, v] : scalars) {
-        std::fprintf(f, "%s\"%s\": ", first ? "" : ", ", name);
-        PrintNumber(f, v);
-        first = false;
-    }
-    std::fputs("},\n \"history\": [", f);
-    first = true;
-    for (const HistoryPoint& h : history) {
-        std::fputs(first ? "\n  {" : ",\n  {", f);
-        const std::pair<const char*, double> values[] = {
-            {"Tau", h.tau},   {"center", h.center},     {"corner", h.corner},    {"midX", h.midX},
-            {"midY", h.midY}, {"quarterX", h.quarterX}, {"quarterY", h.quarterY}};
-        bool firstValue = true;
-        for (const auto& [name, v] : values) {
-            std::fprintf(f, "%s\"%s\": ", firstValue ? "" : ", ", name);
-            PrintNumber(f, v);
-            firstValue = false;
-        }
-        std::fputc('}', f);
-        first = false;
-    }
-    std::fputs("],\n \"results\": {", f);
-    const std::pair<const char*, double> results[] = {
-        {"shellFaceX", r.solid.faceX},
-        {"shellFaceY", r.solid.faceY},
-        {"shellDiagonal", r.solid.diagonal},
-        {"mushyInnerFaceX", r.liquid.faceX},
-        {"mushyInnerFaceY", r.liquid.faceY},
-        {"mushyInnerDiagonal", r.liquid.diagonal},
-        {"metallurgicalLength", r.metallurgicalReached ? r.metallurgicalLength : NAN},
-        {"centreTemperature", r.centreTemperature},
-        {"mouldExitZ", r.mouldExitSeen ? r.mouldExitZ : NAN},
-        {"mouldExitShellFaceX", r.mouldExit.faceX},
-        {"mouldExitShellFaceY", r.mouldExit.faceY},
-        {"reheatFaceX", r.reheatFaceX},
-        {"reheatFaceXZ", r.reheatFaceXZ},
-        {"reheatFaceY", r.reheatFaceY},
-        {"reheatFaceYZ", r.reheatFaceYZ}};
-    first = true;
-    for (const auto& [name, v] : results) {
-        std::fprintf(f, "%s\"%s\": ", first ? "" : ", ", name);
-        PrintNumber(f, v);
-        first = false;
-    }
-    std::fputs("}}\n", f);
-    return std::fclose(f) == 0;
-}
 
 void PrintSummary(const Model& m, long long steps, RunEnd end, double cpuSeconds, double wallSeconds) {
     const ModelState& s = m.state;
@@ -158,9 +82,62 @@ void PrintSummary(const Model& m, long long steps, RunEnd end, double cpuSeconds
     std::printf("Время счета: %.3f с процессора, %.3f с всего\n", cpuSeconds, wallSeconds);
 }
 
+// Whether every figure a finished run prints or writes is a finite number (those that are absent by
+// design, such as a metallurgical length not reached, aside).
+bool ResultsFinite(const Model& m, const std::vector<HistoryPoint>& history, const DerivedResults& r) {
+    const double values[] = {m.state.Tau,        m.Z(),           r.solid.faceX,      r.solid.faceY,
+                             r.solid.diagonal,   r.liquid.faceX,  r.liquid.faceY,     r.liquid.diagonal,
+                             r.centreTemperature, r.mouldExit.faceX, r.mouldExit.faceY, r.reheatFaceX,
+                             r.reheatFaceXZ,     r.reheatFaceY,   r.reheatFaceYZ};
+    for (double v : values)
+        if (!std::isfinite(v)) return false;
+    if (r.metallurgicalReached && !std::isfinite(r.metallurgicalLength)) return false;
+    if (r.mouldExitSeen && !std::isfinite(r.mouldExitZ)) return false;
+    for (const HistoryPoint& h : history)
+        for (double v : {h.tau, h.center, h.corner, h.midX, h.midY, h.quarterX, h.quarterY})
+            if (!std::isfinite(v)) return false;
+    return true;
+}
+
+// Reports the progress of a long run on stderr: the first time after a few seconds, then every few
+// seconds.
+class Progress {
+public:
+    explicit Progress(long long planned) : planned_(planned), next_(Clock::now() + kEvery) {}
+    void Step(long long done) {
+        const auto now = Clock::now();
+        if (now < next_) return;
+        next_ = now + kEvery;
+        if (planned_ > 0) {
+            std::fprintf(stderr, "korvel-batch: выполнено %lld из %lld шагов (%.0f %%)\n", done, planned_,
+                         std::floor(100.0 * static_cast<double>(done) / static_cast<double>(planned_)));
+        } else {
+            std::fprintf(stderr, "korvel-batch: выполнено %lld шагов\n", done);
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::seconds kEvery{3};
+    long long planned_;
+    Clock::time_point next_;
+};
+
+// Creates the folder for the CSV files; empty on success, else why not.
+std::string MakeFolder(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) return "не удалось создать папку " + dir + ": " + SystemErrorText(ec.value());
+    if (!std::filesystem::is_directory(dir, ec))
+        return "не удалось записать результаты в " + dir + ": " + SystemErrorText(ENOTDIR);
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Messages and the printed figures follow the user's locale; the files never do.
+    std::setlocale(LC_ALL, "");
     BatchOptions o;
     std::string error;
     if (!ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), o, error)) {
@@ -181,42 +158,69 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    long long planned = PlannedSteps(m.data, m.params);
+    if (o.steps >= 0) planned = std::min(planned, o.steps);
+    std::fprintf(stderr, "korvel-batch: расчет на %lld шагов (сетка %d x %d, шаг %g с)\n", planned,
+                 m.params.L, m.params.M, m.params.Dt);
+    Progress progress(planned);
+
     std::vector<HistoryPoint> history;
+    long long shown = 0;
     const auto wall0 = std::chrono::steady_clock::now();
     const std::clock_t cpu0 = std::clock();
     ResultsTracker tracker;
     const RunOutcome out = RunHeadless(
         m,
         [&](const Model& state, bool first) {
-            if (!first) history.push_back(SampleChartNodes(state));
+            if (!first) {
+                history.push_back(SampleChartNodes(state));
+                progress.Step(shown += 10);
+            }
         },
         o.steps, &tracker);
     const DerivedResults results = tracker.Results(m);
     const double cpu = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
 
+    if (out.end == RunEnd::Unstable || out.end == RunEnd::NotFinite) {
+        const double z = m.data.Vlit / 60 * m.state.Tau;
+        std::string why = out.end == RunEnd::Unstable
+                              ? UnstableRunMessage(out.steps, z, m.params.Dt)
+                              : "После шага " + std::to_string(out.steps) +
+                                    " поле температур или концентраций перестало быть числом; расчет "
+                                    "остановлен. Если исходные данные верны, помогает меньший шаг расчета "
+                                    "(вдвое меньше текущего) или более грубая сетка.";
+        std::fprintf(stderr, "korvel-batch: %s Файлы результатов не записаны.\n", why.c_str());
+        return 3;
+    }
+    if (!ResultsFinite(m, history, results)) {
+        std::fprintf(stderr, "korvel-batch: итоги расчета не выражаются конечными числами (слишком большие "
+                             "значения исходных данных); расчет остановлен, файлы результатов не "
+                             "записаны.\n");
+        return 3;
+    }
+
     PrintSummary(m, out.steps, out.end, cpu, wall);
     for (const std::string& line : DescribeResults(results))
         std::printf("%s\n", line.c_str());
     std::fflush(stdout);
+    int rc = 0;
     if (!o.csvDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(o.csvDir, ec);
-        if (const std::string err = WriteResultsCsv(o.csvDir, m, history, results); !err.empty()) {
-            std::fprintf(stderr, "korvel-batch: %s\n", err.c_str());
-            return 1;
+        std::string err = MakeFolder(o.csvDir);
+        if (err.empty())
+            err = WriteResultsCsv(o.csvDir, RunRecord{m, history, results, out.end == RunEnd::Finished});
+        if (!err.empty()) {
+            std::fprintf(stderr, "korvel-batch: CSV-файлы не записаны, прежние файлы не изменены: %s\n",
+                         err.c_str());
+            rc = 1;
         }
     }
-    if (!o.json.empty() && !WriteJson(o.json, m, out.steps, history, results)) {
-        std::fprintf(stderr, "korvel-batch: не удалось записать %s\n", o.json.c_str());
-        return 1;
+    if (!o.json.empty()) {
+        if (const std::string err = WriteFilesAtomically({{o.json, BatchJson(m, out.steps, history, results)}});
+            !err.empty()) {
+            std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n", err.c_str());
+            rc = 1;
+        }
     }
-    if (out.end == RunEnd::NotFinite) {
-        std::fprintf(stderr,
-                     "korvel-batch: после шага %lld поле температур или концентраций перестало быть "
-                     "числом; расчет остановлен.\n",
-                     out.steps);
-        return 3;
-    }
-    return 0;
+    return rc;
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/DerivedResults.h"
+#include "model/Model.h"
+#include "model/ResultsExport.h"
+
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+// The batch runner's JSON: the final fields and scalars, the chart history and the derived results,
+// numbers with 17 significant digits and a dot whatever the locale; a value that is not a finite
+// number is written as null.
+std::string BatchJson(const Model& m, long long steps, const std::vector<ChartSample>& history,
+                      const DerivedResults& r);
+
+} // namespace korvel
