@@ -3,8 +3,10 @@
 #include "ui/unMain.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -13,6 +15,11 @@ int main(int argc, char* argv[]) {
     // so decimals show with a comma as in its captions.
     if (QLocale::system().language() == QLocale::C)
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    // Qt's own dialogs (folder choice, questions) speak the program's language.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 
     // The casting data, model parameters and model state of the whole program.
     korvel::Model model;

@@ -13,22 +13,50 @@ namespace korvel {
 std::string SystemErrorText(int err) {
     const char* why = nullptr;
     switch (err) {
-    case ENOSPC: why = "на диске нет места"; break;
-    case EDQUOT: why = "превышена дисковая квота"; break;
+    case ENOSPC:
+        why = "на диске нет места";
+        break;
+    case EDQUOT:
+        why = "превышена дисковая квота";
+        break;
     case EACCES:
-    case EPERM: why = "нет прав на запись"; break;
-    case EROFS: why = "файловая система доступна только для чтения"; break;
-    case ENOENT: why = "папка не существует"; break;
-    case ENOTDIR: why = "часть пути не является папкой"; break;
-    case EISDIR: why = "на этом месте находится папка"; break;
-    case EFBIG: why = "файл превышает допустимый размер"; break;
-    case EIO: why = "ошибка ввода-вывода"; break;
-    case ENAMETOOLONG: why = "слишком длинное имя файла"; break;
+    case EPERM:
+        why = "нет прав на запись";
+        break;
+    case EROFS:
+        why = "файловая система доступна только для чтения";
+        break;
+    case ENOENT:
+        why = "папка не существует";
+        break;
+    case ENOTDIR:
+        why = "часть пути не является папкой";
+        break;
+    case EISDIR:
+        why = "на этом месте находится папка";
+        break;
+    case EFBIG:
+        why = "файл превышает допустимый размер";
+        break;
+    case EIO:
+        why = "ошибка ввода-вывода";
+        break;
+    case ENAMETOOLONG:
+        why = "слишком длинное имя файла";
+        break;
     case EMFILE:
-    case ENFILE: why = "открыто слишком много файлов"; break;
-    case EXDEV: why = "файлы находятся на разных файловых системах"; break;
-    case EBUSY: why = "файл занят"; break;
-    default: why = "ошибка системы"; break;
+    case ENFILE:
+        why = "открыто слишком много файлов";
+        break;
+    case EXDEV:
+        why = "файлы находятся на разных файловых системах";
+        break;
+    case EBUSY:
+        why = "файл занят";
+        break;
+    default:
+        why = "ошибка системы";
+        break;
     }
     return std::string(why) + " (" + std::strerror(err) + ")";
 }

@@ -44,8 +44,7 @@ private:
 std::string FieldCsv(const Model& m, const NodeField& field, double scale) {
     Text t;
     t << "i";
-    for (int j = 1; j <= m.params.M; ++j)
-    {
+    for (int j = 1; j <= m.params.M; ++j) {
         t << ",j=";
         t.Int(j);
     }

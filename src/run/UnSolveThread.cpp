@@ -1,5 +1,6 @@
 #include "UnSolveThread.h"
 
+#include "model/HeadlessRun.h"
 #include "model/RunInit.h"
 #include "model/TimeStep.h"
 #include "ui/Un3DGraphC.h"
@@ -118,6 +119,13 @@ void TSolveThread::run() {
                     .arg(m_steps.load())
                     .arg(m_model.state.Tau, 0, 'f', 1);
             return; // the windows keep the last finite display
+        }
+        if (!korvel::TemperaturesPhysical(m_model)) {
+            m_failed = true;
+            m_failureMessage =
+                QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(), m_model.params.Dt)) +
+                QStringLiteral(" Окна показывают последнее устойчивое состояние.");
+            return; // the windows keep the last sound display
         }
         if (counter == 10) {
             handOver(false);

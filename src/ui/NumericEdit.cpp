@@ -1,6 +1,7 @@
 #include "NumericEdit.h"
 
 #include <QFocusEvent>
+#include <QRegularExpression>
 #include <cmath>
 
 NumericEdit::NumericEdit(QWidget* parent) : QLineEdit(parent) {
@@ -30,6 +31,11 @@ void NumericEdit::setDecimals(int decimals) {
 }
 
 void NumericEdit::setValue(double v) {
+    // A value set from outside replaces whatever wrong text was typed.
+    if (!m_textValid) {
+        m_textValid = true;
+        showValidity();
+    }
     const double r = RoundTo(v, m_decimals);
     const bool changed = !(r == m_value) || std::signbit(r) != std::signbit(m_value);
     m_value = r;
@@ -77,29 +83,69 @@ QString NumericEdit::FormatPlain(double v, int decimals, const QLocale& locale) 
     return loc.toString(v, 'f', decimals);
 }
 
-bool NumericEdit::ParseText(const QString& text, double* v) {
-    QString t;
-    t.reserve(text.size());
-    for (QChar c : text) {
-        if (c.isSpace() || c == QLatin1Char('%') || c == QChar(0x00A0) || c == QChar(0x202F)) continue;
-        if (c == QLatin1Char(',')) c = QLatin1Char('.');
-        if (c == QChar(0x2212)) c = QLatin1Char('-');
-        t.append(c);
+QString NumericEdit::PatternSuffix(const QString& pattern) {
+    int end = 0;
+    while (end < pattern.size() && QStringLiteral("0#,.").contains(pattern[end]))
+        ++end;
+    return pattern.mid(end).trimmed();
+}
+
+namespace {
+
+// The text as a plain C-locale number ("1 515,5%" gives "1515.5"), or a null string when it is not
+// written as a number.
+QString PlainNumber(const QString& text, const QString& suffix) {
+    QString t = text.trimmed();
+    const QString sfx = suffix.trimmed();
+    if (!sfx.isEmpty() && t.endsWith(sfx)) t = t.left(t.size() - sfx.size()).trimmed();
+    t.replace(QChar(0x2212), QLatin1Char('-'));
+    // Digit groups of three separated by a space, a no-break space or a narrow no-break space.
+    static const QRegularExpression number(QStringLiteral(
+        "^[+-]?(?:\\d{1,3}(?:[ \\x{00A0}\\x{202F}]\\d{3})+|\\d*)(?:[.,]\\d*)?(?:[eE][+-]?\\d+)?$"));
+    if (!number.match(t).hasMatch()) return QString();
+    // At least one digit before the exponent.
+    static const QRegularExpression digitFirst(QStringLiteral("^[^eE]*\\d"));
+    if (!digitFirst.match(t).hasMatch()) return QString();
+    QString plain;
+    plain.reserve(t.size());
+    for (QChar c : t) {
+        if (c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F)) continue;
+        plain.append(c == QLatin1Char(',') ? QLatin1Char('.') : c);
     }
-    if (t.isEmpty()) {
-        *v = 0;
-        return true;
-    }
+    return plain;
+}
+
+} // namespace
+
+bool NumericEdit::ParseText(const QString& text, double* v, const QString& suffix) {
+    const QString plain = PlainNumber(text, suffix);
+    if (plain.isNull()) return false;
     bool ok = false;
-    const double d = QLocale::c().toDouble(t, &ok);
-    if (!ok) return false;
+    const double d = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(d)) return false;
     *v = d;
     return true;
 }
 
+QString NumericEdit::TextProblem() const {
+    if (m_textValid) return QString();
+    const QString t = text().trimmed();
+    if (t.isEmpty()) return QStringLiteral("поле пусто, а нужно число");
+    if (!PlainNumber(t, PatternSuffix(m_pattern)).isNull())
+        return QStringLiteral("«%1» — слишком большое число").arg(t);
+    return QStringLiteral("«%1» не является числом").arg(t);
+}
+
 void NumericEdit::onTextEdited(const QString& text) {
     double v = 0;
-    if (!ParseText(text, &v)) return; // keep the last good value until the text is a number again
+    if (!ParseText(text, &v, PatternSuffix(m_pattern))) {
+        // The last good value stays; the text is kept and marked wrong when the field is left.
+        m_textValid = false;
+        return;
+    }
+    const bool wasInvalid = !m_textValid;
+    m_textValid = true;
+    if (wasInvalid) showValidity();
     const double r = RoundTo(v, m_decimals);
     if (r != m_value) {
         m_value = r;
@@ -107,7 +153,20 @@ void NumericEdit::onTextEdited(const QString& text) {
     }
 }
 
+void NumericEdit::showValidity() {
+    if (m_textValid) {
+        setStyleSheet(QString());
+        setToolTip(QString());
+    } else {
+        setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #d00000; }"));
+        setToolTip(QStringLiteral("Неверное значение: %1. Введите число, например 1515 или 0,035.")
+                       .arg(TextProblem()));
+    }
+}
+
 void NumericEdit::refreshText() {
+    // A wrong text is kept until it is corrected or a value is set.
+    if (!m_textValid) return;
     const QString t = hasFocus() ? FormatPlain(m_value, m_decimals) : FormatPattern(m_value, m_pattern);
     if (t != text()) setText(t);
 }
@@ -120,6 +179,6 @@ void NumericEdit::focusInEvent(QFocusEvent* e) {
 
 void NumericEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    // Text that is no number gives way to the last good value.
     refreshText();
+    showValidity();
 }

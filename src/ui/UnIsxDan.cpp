@@ -5,11 +5,15 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <cmath>
+
+#include "model/HeadlessRun.h"
 
 using korvel::DataWindowValues;
 
@@ -299,13 +303,55 @@ void TFormIsxDan::SetValues(const DataWindowValues& w) {
         Field(QLatin1String(d.value))->setValue(w.*(d.member));
 }
 
-void TFormIsxDan::BitBtn2Click() {
+QString TFormIsxDan::CheckFields() const {
+    // Text that is not a number, in the window's order.
+    for (const FieldDef& d : kFields) {
+        const NumericEdit* e = Field(QLatin1String(d.value));
+        if (!e->HasValidText())
+            return QStringLiteral("Поле «%1»: %2.")
+                .arg(FieldCaption(QLatin1String(d.value)), e->TextProblem());
+    }
+    const DataWindowValues w = Values();
+    for (const FieldDef& d : kFields)
+        if (!std::isfinite(w.*(d.member)))
+            return QStringLiteral("Поле «%1» содержит не число.").arg(FieldCaption(QLatin1String(d.value)));
+    // The model divides by these.
+    for (const char* name : {"DlomX", "DlomY", "Vlit"}) {
+        const FieldDef* d = findDef(QLatin1String(name));
+        if (!(w.*(d->member) > 0))
+            return QStringLiteral("Поле «%1»: значение должно быть больше нуля.")
+                .arg(FieldCaption(QLatin1String(name)));
+    }
+    // Whatever else a run refuses of the casting data (e.g. values so large that the run's figures
+    // are no longer numbers).
+    korvel::CastingData candidate;
+    korvel::AcceptDataWindow(w, candidate);
+    const std::string refused = korvel::CheckRunInput(candidate, korvel::ModelParams{});
+    if (!refused.empty()) return QString::fromStdString(refused);
+    return QString();
+}
+
+bool TFormIsxDan::Accept() {
+    const QString problem = CheckFields();
+    if (!problem.isEmpty()) {
+        const QString text = problem + QStringLiteral(" Исходные данные не приняты.");
+        if (m_messageHandler)
+            m_messageHandler(text);
+        else
+            QMessageBox::warning(this, windowTitle(), text);
+        return false;
+    }
     const DataWindowValues w = Values();
     {
         QMutexLocker lock(m_guard);
         korvel::AcceptDataWindow(w, m_data);
     }
     emit Accepted();
+    return true;
+}
+
+void TFormIsxDan::BitBtn2Click() {
+    Accept();
 }
 
 void TFormIsxDan::BitBtn3Click() {

@@ -4,6 +4,7 @@
 #include "model/CastingData.h"
 
 #include <QWidget>
+#include <functional>
 
 class QAction;
 class QGroupBox;
@@ -23,6 +24,18 @@ public:
     void SetDataGuard(QMutex* guard) { m_guard = guard; }
     // "&Расчет" shows and triggers this action.
     void BindSolveAction(QAction* action);
+    // How a refused accept is told to the user; by default a warning box. The main window and tests
+    // replace it.
+    using MessageHandler = std::function<void(const QString& text)>;
+    void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
+
+    // Empty when every field holds a number and the values can run (each a finite number, the billet
+    // sizes and the casting speed above zero, and whatever else a run refuses); otherwise the reason,
+    // naming the field by its caption. Accept and the run action refuse while it is not empty.
+    QString CheckFields() const;
+    // Accept: copies the window into the casting data, or, when CheckFields() finds a problem, tells
+    // the user, changes nothing and returns false. Fields keep what was typed either way.
+    bool Accept();
 
     // What the fields hold, in the window's units.
     korvel::DataWindowValues Values() const;
@@ -62,7 +75,7 @@ public slots:
     void FormResize();
 
 signals:
-    // Emitted after every accept.
+    // Emitted after every accept that changed the casting data.
     void Accepted();
 
 protected:
@@ -74,6 +87,7 @@ private:
     void syncSolveButton();
 
     korvel::CastingData& m_data;
+    MessageHandler m_messageHandler;
     QAction* m_solveAction = nullptr;
     QMutex* m_guard = nullptr;
     QWidget* m_chemColumns[6] = {};

@@ -10,11 +10,50 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
+
+TNodeSpinBox::TNodeSpinBox(QWidget* parent) : QSpinBox(parent) {}
+
+namespace {
+// Whole numbers of up to this many digits may be typed whatever the range.
+constexpr int kMaxTypedDigits = 6;
+
+// The typed text as a whole number, if it is one (an optional sign and digits, spaces around).
+bool TypedWhole(const QString& text, const QString& prefix, const QString& suffix, int* v) {
+    QString t = text;
+    if (!prefix.isEmpty() && t.startsWith(prefix)) t.remove(0, prefix.size());
+    if (!suffix.isEmpty() && t.endsWith(suffix)) t.chop(suffix.size());
+    t = t.trimmed();
+    const QString digits = t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+')) ? t.mid(1) : t;
+    if (digits.isEmpty() || digits.size() > kMaxTypedDigits) return false;
+    for (QChar c : digits)
+        if (!c.isDigit() || c.unicode() > 127) return false;
+    bool ok = false;
+    *v = t.toInt(&ok);
+    return ok;
+}
+} // namespace
+
+QValidator::State TNodeSpinBox::validate(QString& text, int& pos) const {
+    int v = 0;
+    if (TypedWhole(text, prefix(), suffix(), &v))
+        return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+    return QSpinBox::validate(text, pos);
+}
+
+void TNodeSpinBox::fixup(QString& text) const {
+    int v = 0;
+    if (TypedWhole(text, prefix(), suffix(), &v)) {
+        text = prefix() + locale().toString(std::clamp(v, minimum(), maximum())) + suffix();
+        return;
+    }
+    QSpinBox::fixup(text);
+}
 
 namespace {
 
 QSpinBox* nodeSpin(QWidget* parent) {
-    auto* s = new QSpinBox(parent);
+    auto* s = new TNodeSpinBox(parent);
     s->setRange(korvel::kMinNodes, korvel::kMaxNodes);
     // A typed value outside the range is brought into it rather than thrown away.
     s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);

@@ -4,11 +4,25 @@
 #include "model/Model.h"
 
 #include <QDialog>
+#include <QSpinBox>
 #include <functional>
 
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
+
+// A spin field of whole numbers that lets a value outside its range be typed and brings it into the
+// range when the value is taken (focus leaves the field, or Enter): 150 becomes the maximum, 3 the
+// minimum. Text that is not a whole number counts as the minimum.
+class TNodeSpinBox : public QSpinBox {
+    Q_OBJECT
+
+public:
+    explicit TNodeSpinBox(QWidget* parent = nullptr);
+
+protected:
+    QValidator::State validate(QString& text, int& pos) const override;
+    void fixup(QString& text) const override;
+};
 
 // The model parameters dialog: time step, grid and the side of the section.
 class TfmParamMod : public QDialog {

@@ -272,6 +272,7 @@ void TFormMain::createChildWindows() {
     FormIsxDan = new TFormIsxDan(m_castingData);
     FormIsxDan->SetDataGuard(&m_dataGuard);
     FormIsxDan->BindSolveAction(ActionsSolve);
+    FormIsxDan->SetMessageHandler([this](const QString& text) { showMessage(text); });
     connect(FormIsxDan, &TFormIsxDan::Accepted, this, &TFormMain::syncCastingDataIfIdle);
     QMdiSubWindow* data = addChild(FormIsxDan);
     data->showMaximized();
@@ -409,6 +410,8 @@ void TFormMain::showMessage(const QString& text) {
 QString TFormMain::checkRunInput() const {
     const korvel::DataWindowValues w = FormIsxDan->Values();
     const QString notRun = QStringLiteral(" Расчет не запущен.");
+    // Text that is not a number, and what an accept refuses.
+    if (const QString fields = FormIsxDan->CheckFields(); !fields.isEmpty()) return fields + notRun;
     auto field = [](const char* name) { return TFormIsxDan::FieldCaption(QLatin1String(name)); };
     // Every value must be a number.
     const struct {
@@ -475,7 +478,7 @@ void TFormMain::ActionsSolveExecute() {
     LabelDistance->clear();
     LabelShell->clear();
     // 2. Accept the data window.
-    FormIsxDan->BitBtn2Click();
+    FormIsxDan->Accept();
     {
         QMutexLocker lock(&m_dataGuard);
         m_model.data = m_castingData;

@@ -104,12 +104,14 @@ TEST(DerivedResults, CsvFilesHaveHeadersAndOneRowPerLine) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const bool isRoot = std::ofstream(dir / "probe").good();
     if (!isRoot) {
-        const std::string err = WriteResultsCsv(dir.string(), RunRecord{m, history, tracker.Results(m), true});
+        const std::string err =
+            WriteResultsCsv(dir.string(), RunRecord{m, history, tracker.Results(m), true});
         EXPECT_NE(err.find("не удалось"), std::string::npos) << err;
         EXPECT_EQ(lines("tem.csv"), tem);
     }
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
     std::filesystem::remove_all(dir);
     // A missing folder fails cleanly too (also as root).
-    EXPECT_NE(WriteResultsCsv((dir / "missing").string(), RunRecord{m, history, tracker.Results(m), true}), "");
+    EXPECT_NE(WriteResultsCsv((dir / "missing").string(), RunRecord{m, history, tracker.Results(m), true}),
+              "");
 }

@@ -57,12 +57,14 @@ private slots:
         double v = -1;
         QVERIFY(NumericEdit::ParseText("1,5", &v));
         QCOMPARE(v, 1.5);
-        QVERIFY(NumericEdit::ParseText(" 2.25 %", &v));
+        QVERIFY(NumericEdit::ParseText(" 2.25 %", &v, "%"));
         QCOMPARE(v, 2.25);
         QVERIFY(NumericEdit::ParseText(QStringLiteral("1\u00a0515"), &v));
         QCOMPARE(v, 1515.0);
-        QVERIFY(NumericEdit::ParseText("", &v));
-        QCOMPARE(v, 0.0);
+        // An empty field is no number: it is refused, not read as 0.
+        v = 7;
+        QVERIFY(!NumericEdit::ParseText("", &v));
+        QCOMPARE(v, 7.0);
         QVERIFY(!NumericEdit::ParseText("abc", &v));
         QVERIFY(!NumericEdit::ParseText("1,2,3", &v));
         QCOMPARE(NumericEdit::RoundTo(2.975, 1), 3.0);
@@ -87,13 +89,14 @@ private slots:
         QCOMPARE(e->value(), 0.46); // rounded to the field's decimals while typing
         other->setFocus();
         QCOMPARE(e->text(), QStringLiteral("0,46%"));
-        // Text that is no number leaves the last good value.
+        // Text that is no number leaves the last good value and is kept, marked wrong.
         e->setFocus();
         e->selectAll();
         QTest::keyClicks(e, "x");
         QCOMPARE(e->value(), 0.46);
         other->setFocus();
-        QCOMPARE(e->text(), QStringLiteral("0,46%"));
+        QCOMPARE(e->text(), QStringLiteral("x"));
+        QVERIFY(!e->HasValidText());
     }
 
     void startValuesAndCaptions() {

@@ -67,7 +67,8 @@ bool OptionValueOk(const std::string& option, const std::string& v, std::string&
         return false;
     }
     if (v[0] == '-') {
-        error = option + ": нужно имя, а не «" + v + "», похожее на параметр (имя, которое начинается с «-», запишите как ./" + v + ")";
+        error = option + ": нужно имя, а не «" + v +
+                "», похожее на параметр (имя, которое начинается с «-», запишите как ./" + v + ")";
         return false;
     }
     return true;

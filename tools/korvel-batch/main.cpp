@@ -85,10 +85,10 @@ void PrintSummary(const Model& m, long long steps, RunEnd end, double cpuSeconds
 // Whether every figure a finished run prints or writes is a finite number (those that are absent by
 // design, such as a metallurgical length not reached, aside).
 bool ResultsFinite(const Model& m, const std::vector<HistoryPoint>& history, const DerivedResults& r) {
-    const double values[] = {m.state.Tau,        m.Z(),           r.solid.faceX,      r.solid.faceY,
-                             r.solid.diagonal,   r.liquid.faceX,  r.liquid.faceY,     r.liquid.diagonal,
-                             r.centreTemperature, r.mouldExit.faceX, r.mouldExit.faceY, r.reheatFaceX,
-                             r.reheatFaceXZ,     r.reheatFaceY,   r.reheatFaceYZ};
+    const double values[] = {
+        m.state.Tau,       m.Z(),          r.solid.faceX,     r.solid.faceY,       r.solid.diagonal,
+        r.liquid.faceX,    r.liquid.faceY, r.liquid.diagonal, r.centreTemperature, r.mouldExit.faceX,
+        r.mouldExit.faceY, r.reheatFaceX,  r.reheatFaceXZ,    r.reheatFaceY,       r.reheatFaceYZ};
     for (double v : values)
         if (!std::isfinite(v)) return false;
     if (r.metallurgicalReached && !std::isfinite(r.metallurgicalLength)) return false;
@@ -216,7 +216,8 @@ int main(int argc, char** argv) {
         }
     }
     if (!o.json.empty()) {
-        if (const std::string err = WriteFilesAtomically({{o.json, BatchJson(m, out.steps, history, results)}});
+        if (const std::string err =
+                WriteFilesAtomically({{o.json, BatchJson(m, out.steps, history, results)}});
             !err.empty()) {
             std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n", err.c_str());
             rc = 1;
