@@ -1,12 +1,11 @@
 // Korvel: simulator of a curved continuous steel-casting machine.
 #include "model/Model.h"
+#include "ui/QtTranslations.h"
 #include "ui/unMain.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
-#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -16,10 +15,7 @@ int main(int argc, char* argv[]) {
     if (QLocale::system().language() == QLocale::C)
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     // Qt's own dialogs (folder choice, questions) speak the program's language.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    InstallQtTranslations(&app);
 
     // The casting data, model parameters and model state of the whole program.
     korvel::Model model;

@@ -122,9 +122,9 @@ void TSolveThread::run() {
         }
         if (!korvel::TemperaturesPhysical(m_model)) {
             m_failed = true;
-            m_failureMessage =
-                QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(), m_model.params.Dt)) +
-                QStringLiteral(" Окна показывают последнее устойчивое состояние.");
+            m_failureMessage = QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(),
+                                                                                 m_model.params.Dt)) +
+                               QStringLiteral(" Окна показывают последнее устойчивое состояние.");
             return; // the windows keep the last sound display
         }
         if (counter == 10) {

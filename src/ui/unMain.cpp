@@ -10,6 +10,7 @@
 #include "UnResults.h"
 #include "UnSolve.h"
 #include "UnTemTau.h"
+#include "model/FileWrite.h"
 #include "run/UnSolveThread.h"
 
 #include <QAction>
@@ -31,6 +32,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -691,7 +693,8 @@ QString TFormMain::saveResults(const QString& dir) {
         const QByteArray from = QFile::encodeName(staging.filePath(name));
         const QByteArray to = QFile::encodeName(QDir(dir).filePath(name));
         if (std::rename(from.constData(), to.constData()) != 0)
-            return QStringLiteral("не удалось записать файл %1").arg(QDir(dir).filePath(name));
+            return QStringLiteral("не удалось записать файл %1: %2")
+                .arg(QDir(dir).filePath(name), QString::fromStdString(korvel::SystemErrorText(errno)));
     }
     return QString();
 }

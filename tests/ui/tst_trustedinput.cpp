@@ -6,6 +6,7 @@
 #include "model/TimeStep.h"
 #include "run/UnSolveThread.h"
 #include "ui/NumericEdit.h"
+#include "ui/QtTranslations.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnParamMod.h"
 #include "ui/unMain.h"
@@ -279,6 +280,15 @@ private slots:
         QTest::keyClicks(d.SpinEditM, "999");
         QTest::keyClick(d.SpinEditM, Qt::Key_Return);
         QCOMPARE(d.SpinEditM->value(), 100);
+    }
+
+    // Qt's own dialogs speak the program's language.
+    void qtDialogsSpeakRussian() {
+        QVERIFY2(InstallQtTranslations(qApp),
+                 "Qt's Russian translations (qt6-translations-l10n) are missing");
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Перейти к:"));
     }
 
     // Runs in one program: completed, stopped half way, completed; the fourth equals a fresh run of the
