@@ -88,14 +88,15 @@ bool TemperaturesPhysical(const Model& m, NodeIndex* where) {
     return true;
 }
 
-std::string UnstableRunMessage(long long step, double z, double dt) {
+std::string UnstableRunMessage(long long step, double z, double dt, double advisedDt) {
+    if (!(advisedDt > 0)) advisedDt = dt / 2;
     char buf[640];
     std::snprintf(buf, sizeof buf,
                   "Расчет остановлен: на шаге %lld (расстояние от мениска %.2f м) расчет стал численно "
                   "неустойчивым — температура в слитке вышла за физически возможные пределы. "
-                  "Помогает меньший шаг расчета (вдвое меньше текущего: %g с вместо %g с) или более "
-                  "грубая сетка (меньше узлов по осям X и Y).",
-                  step, z, dt / 2, dt);
+                  "Помогает меньший шаг расчета, вдвое меньше текущего или менее (%g с вместо %g с), или "
+                  "более грубая сетка (меньше узлов по осям X и Y).",
+                  step, z, advisedDt, dt);
     return buf;
 }
 

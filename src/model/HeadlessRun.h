@@ -29,8 +29,9 @@ struct NodeIndex {
 bool TemperaturesPhysical(const Model& m, NodeIndex* where = nullptr);
 
 // The message of a run that became numerically unstable at step `step` (1-based), the slice being
-// z metres from the meniscus, with the advice that helps: half the time step dt or a coarser grid.
-std::string UnstableRunMessage(long long step, double z, double dt);
+// z metres from the meniscus, with the advice that helps: a smaller time step than dt (`advisedDt`,
+// by default half of dt) or a coarser grid.
+std::string UnstableRunMessage(long long step, double z, double dt, double advisedDt = 0);
 
 enum class RunEnd {
     Finished,

@@ -122,9 +122,12 @@ void TSolveThread::run() {
         }
         if (!korvel::TemperaturesPhysical(m_model)) {
             m_failed = true;
-            m_failureMessage = QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(),
-                                                                                 m_model.params.Dt)) +
-                               QStringLiteral(" Окна показывают последнее устойчивое состояние.");
+            // Half the step, as the parameters dialog can take it (one decimal).
+            const double dt = m_model.params.Dt;
+            const double half = std::floor(dt / 2 * 10) / 10 > 0 ? std::floor(dt / 2 * 10) / 10 : dt / 2;
+            m_failureMessage =
+                QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(), dt, half)) +
+                QStringLiteral(" Окна показывают последнее устойчивое состояние.");
             return; // the windows keep the last sound display
         }
         if (counter == 10) {

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -113,8 +114,22 @@ TfmParamMod::TfmParamMod(korvel::Model& model, std::function<void()> gridChanged
     strip->addStretch(1);
     strip->addWidget(BitBtn3);
     root->addLayout(strip);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn2, &QPushButton::clicked, this, &TfmParamMod::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, [this] { done(ResultAbort); });
+}
+
+void TfmParamMod::BitBtn2Click() {
+    if (!CurrencyDt->HasValidText()) {
+        const QString text =
+            QStringLiteral("Поле «Шаг расчета, с»: %1. Параметры не приняты.").arg(CurrencyDt->TextProblem());
+        if (m_messageHandler)
+            m_messageHandler(text);
+        else
+            QMessageBox::warning(this, windowTitle(), text);
+        CurrencyDt->setFocus();
+        return;
+    }
+    accept();
 }
 
 void TfmParamMod::RadioButton1Click() {

@@ -41,6 +41,11 @@ public:
     // was closed with "Принять".
     bool EditModelParams();
 
+    // How a refused "Принять" is told to the user (the time step's text is not a number); by default a
+    // warning box. Tests replace it.
+    using MessageHandler = std::function<void(const QString& text)>;
+    void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
+
     NumericEdit* CurrencyDt;
     QSpinBox* SpinEditL;
     QSpinBox* SpinEditM;
@@ -52,6 +57,9 @@ public:
 public slots:
     void RadioButton1Click();
     void RadioButton2Click();
+    // "Принять": closes the dialog with result OK, unless the time step's text is not a number; then it
+    // says so, and the dialog stays open with the text as typed.
+    void BitBtn2Click();
 
 protected:
     // The modal part; tests replace it.
@@ -60,4 +68,5 @@ protected:
 private:
     korvel::Model& m_model;
     std::function<void()> m_gridChanged;
+    MessageHandler m_messageHandler;
 };

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
+#include <unistd.h>
 
 namespace korvel::test_locale {
 
@@ -21,13 +23,24 @@ inline std::string EnsureRussianLocale() {
         std::setlocale(LC_ALL, saved.c_str());
         return {};
     }
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "korvel-test-locales";
-    std::filesystem::create_directories(dir);
-    const std::string out = (dir / kRussian).string();
-    if (!std::filesystem::exists(out)) {
-        const std::string cmd = "localedef -i ru_RU -f UTF-8 '" + out + "' >/dev/null 2>&1";
-        if (std::system(cmd.c_str()) != 0 && !std::filesystem::exists(out))
-            return "localedef could not build ru_RU.UTF-8 (is the locales package installed?)";
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "korvel-test-locales";
+    fs::create_directories(dir);
+    const fs::path out = dir / kRussian;
+    if (!fs::exists(out)) {
+        // Built beside it and renamed into place, so that tests running at the same time never see a
+        // half-built locale.
+        const fs::path building = dir / ("building-" + std::to_string(::getpid()));
+        fs::create_directories(building);
+        const std::string cmd =
+            "localedef -i ru_RU -f UTF-8 '" + (building / kRussian).string() + "' >/dev/null 2>&1";
+        const int rc = std::system(cmd.c_str());
+        std::error_code ec;
+        if (fs::exists(building / kRussian)) fs::rename(building / kRussian, out, ec);
+        fs::remove_all(building, ec);
+        if (!fs::exists(out))
+            return "localedef could not build ru_RU.UTF-8 (rc " + std::to_string(rc) +
+                   "; is the locales package installed?)";
     }
     ::setenv("LOCPATH", dir.c_str(), 1);
     if (!std::setlocale(LC_ALL, kRussian)) return "ru_RU.UTF-8 was built but setlocale refuses it";

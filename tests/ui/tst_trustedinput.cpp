@@ -282,6 +282,28 @@ private slots:
         QCOMPARE(d.SpinEditM->value(), 100);
     }
 
+    // The time step of the parameters dialog: text that is no number is refused, not replaced.
+    void timeStepTextIsRefused() {
+        korvel::Model m;
+        korvel::SizeState(m);
+        TfmParamMod d(m);
+        QStringList messages;
+        d.SetMessageHandler([&](const QString& t) { messages << t; });
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        typeInto(d.CurrencyDt, QStringLiteral("0,2x"));
+        QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QStringLiteral("«Шаг расчета, с»")), qPrintable(messages[0]));
+        QVERIFY(d.isVisible());
+        QCOMPARE(d.CurrencyDt->text(), QStringLiteral("0,2x"));
+        typeInto(d.CurrencyDt, QStringLiteral("0,25"));
+        QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(d.CurrencyDt->value(), 0.3); // one decimal, as the field keeps it
+    }
+
     // Qt's own dialogs speak the program's language.
     void qtDialogsSpeakRussian() {
         QVERIFY2(InstallQtTranslations(qApp),
@@ -347,6 +369,10 @@ private slots:
         QVERIFY2(m_messages[0].contains(QStringLiteral("неустойчив")), qPrintable(m_messages[0]));
         QVERIFY2(m_messages[0].contains(QStringLiteral("на шаге ")), qPrintable(m_messages[0]));
         QVERIFY2(m_messages[0].contains(QStringLiteral("вдвое")), qPrintable(m_messages[0]));
+        // Half the step as the parameters dialog (one decimal) takes it.
+        QVERIFY2(m_messages[0].contains(QStringLiteral("0.2 с вместо 0.5 с")) ||
+                     m_messages[0].contains(QStringLiteral("0,2 с вместо 0,5 с")),
+                 qPrintable(m_messages[0]));
         QVERIFY2(m_messages[0].contains(QStringLiteral("грубая сетка")), qPrintable(m_messages[0]));
         QVERIFY(!w->HasResults());
         QVERIFY(!w->RunActive());
