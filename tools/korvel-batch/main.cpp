@@ -160,8 +160,8 @@ int main(int argc, char** argv) {
 
     long long planned = PlannedSteps(m.data, m.params);
     if (o.steps >= 0) planned = std::min(planned, o.steps);
-    std::fprintf(stderr, "korvel-batch: расчет на %lld шагов (сетка %d x %d, шаг %g с)\n", planned,
-                 m.params.L, m.params.M, m.params.Dt);
+    std::fprintf(stderr, "korvel-batch: шагов расчета: %lld (сетка %d x %d, шаг %g с)\n", planned, m.params.L,
+                 m.params.M, m.params.Dt);
     Progress progress(planned);
 
     std::vector<HistoryPoint> history;
