@@ -1,6 +1,7 @@
 // korvel-batch: one run of the model without any window, as the program's first run makes it.
 
 #include "BatchOptions.h"
+#include "Version.h"
 #include "model/HeadlessRun.h"
 #include "model/ResultsExport.h"
 
@@ -33,6 +34,7 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
   --json FILE   записать итоговые поля, скаляры и историю температур в FILE (JSON)
   --csv DIR     записать результаты в CSV-файлы в папку DIR
   --help        эта справка
+  --version     версия программы
 
 Код выхода: 0 — расчет выполнен; 2 — неверные аргументы или данные (ничего не считалось);
 3 — поле стало нечисловым во время расчета (расчет остановлен).
@@ -161,6 +163,10 @@ void PrintSummary(const Model& m, long long steps, RunEnd end, double cpuSeconds
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("korvel-batch %s\n", kVersion);
+        return 0;
+    }
     BatchOptions o;
     std::string error;
     if (!ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), o, error)) {
