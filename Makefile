@@ -22,6 +22,11 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The Debian package korvel_<version>_<arch>.deb, written into $(BUILD_DIR).
+.PHONY: package
+package: build
+	@cmake --build $(BUILD_DIR) --target package
+
 # The model and the batch runner under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
 	@cmake -S . -B build-asan -DKORVEL_WITH_QT=OFF -DKORVEL_SANITIZE=address,undefined \

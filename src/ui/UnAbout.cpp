@@ -1,5 +1,7 @@
 #include "UnAbout.h"
 
+#include "Version.h"
+
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -70,7 +72,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     title.setBold(true);
     ProductName->setFont(title);
 
-    Version = new QLabel(QStringLiteral("Версия 1.0"), panel);
+    Version = new QLabel(QStringLiteral("Версия %1").arg(QString::fromUtf8(korvel::kVersion)), panel);
 
     Comments = new QLabel(QStringLiteral("Моделирование затвердевания непрерывнолитой заготовки\n"
                                          "на машине непрерывного литья радиального типа:\n"

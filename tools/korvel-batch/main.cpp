@@ -3,6 +3,7 @@
 #include "BatchJson.h"
 #include "BatchOptions.h"
 #include "model/FileWrite.h"
+#include "Version.h"
 #include "model/HeadlessRun.h"
 #include "model/ResultsExport.h"
 
@@ -38,6 +39,7 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
   --csv DIR     записать результаты в CSV-файлы в папку DIR (данные варианта, история,
                 поля, итоги); папка создается, если ее нет
   --help        эта справка
+  --version     версия программы
 
 Числа в файлах записываются с точкой при любом языке системы. Файлы записываются под временным
 именем и переименовываются на место только целиком: при ошибке прежние файлы остаются как были
@@ -138,6 +140,10 @@ std::string MakeFolder(const std::string& dir) {
 int main(int argc, char** argv) {
     // Messages and the printed figures follow the user's locale; the files never do.
     std::setlocale(LC_ALL, "");
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("korvel-batch %s\n", kVersion);
+        return 0;
+    }
     BatchOptions o;
     std::string error;
     if (!ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), o, error)) {
