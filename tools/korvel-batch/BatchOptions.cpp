@@ -1,5 +1,7 @@
 #include "BatchOptions.h"
 
+#include "cases/CaseBatch.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -99,6 +101,10 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             if (!next(o.json)) return false;
         } else if (a == "--csv") {
             if (!next(o.csvDir)) return false;
+        } else if (a == "--case") {
+            if (!next(o.caseFile)) return false;
+        } else if (a == "--save-case") {
+            if (!next(o.saveCase)) return false;
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
             const std::string key = a.substr(0, eq);
             double value = 0;
@@ -112,12 +118,20 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             return false;
         }
     }
+    if (o.builtin && !o.caseFile.empty()) {
+        error = "--builtin и --case нельзя задать вместе";
+        return false;
+    }
     return true;
 }
 
 bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
     m = Model{};
-    if (!o.builtin) AcceptDataWindow(DataWindowStartValues(), m.data);
+    if (!o.caseFile.empty()) {
+        if (!ModelFromCaseFile(o.caseFile, m, error)) return false;
+    } else if (!o.builtin) {
+        AcceptDataWindow(DataWindowStartValues(), m.data);
+    }
     for (const auto& [key, value] : o.overrides) {
         if (const auto it = DataFields().find(key); it != DataFields().end()) {
             m.data.*(it->second) = value;
