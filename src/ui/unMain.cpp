@@ -5,6 +5,7 @@
 #include "Un3DGraphC.h"
 #include "Un3DGraphS.h"
 #include "UnAbout.h"
+#include "UnCaseFile.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnResults.h"
@@ -58,6 +59,8 @@ TFormMain::TFormMain(korvel::Model& model, QWidget* parent)
     createToolBars();
     createStatusBar();
     createChildWindows();
+    CaseFiles = new TCaseFiles(this);
+    CaseFiles->CreateMenu(menuBar(), ActionsSaveResults);
     updateActions();
     setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -148,7 +151,6 @@ void TFormMain::createMenus() {
     actions->addAction(ActionsPause);
     actions->addAction(ActionsStop);
     actions->addAction(ActionsResults);
-    actions->addAction(ActionsSaveResults);
     actions->addSeparator();
     actions->addAction(ActionsExit);
 
@@ -244,6 +246,7 @@ void TFormMain::updateActions() {
     const bool results = m_hasResults && !m_runActive;
     ActionsResults->setEnabled(results);
     ActionsSaveResults->setEnabled(results);
+    if (CaseFiles) CaseFiles->SetRunActive(m_runActive);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -384,6 +387,7 @@ void TFormMain::ActionsExitExecute() {
 
 void TFormMain::ServisParamModExecute() {
     if (!m_runActive) fmParamMod->EditModelParams();
+    if (CaseFiles) CaseFiles->Update();
 }
 
 void TFormMain::PrepareSolveWindow() {
@@ -547,6 +551,11 @@ void TFormMain::shutdownRun() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {
+    // Edits of a case kept in a file are not lost without a question.
+    if (!m_closing && CaseFiles && !CaseFiles->MaybeSaveOnClose()) {
+        e->ignore();
+        return;
+    }
     shutdownRun();
     QMainWindow::closeEvent(e);
 }
@@ -690,4 +699,17 @@ QString TFormMain::saveResults(const QString& dir) {
             return QStringLiteral("не удалось записать файл %1").arg(QDir(dir).filePath(name));
     }
     return QString();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Case files
+
+bool TFormMain::OpenCaseFile(const QString& path) {
+    return CaseFiles->OpenCaseFile(path);
+}
+
+bool TFormMain::OpenCaseFromArguments(const QStringList& arguments) {
+    for (const QString& arg : arguments.mid(1))
+        if (!arg.startsWith(QLatin1Char('-'))) return OpenCaseFile(arg);
+    return true;
 }

@@ -18,6 +18,7 @@ class QMenu;
 class QProgressBar;
 class QToolBar;
 class TAboutBox;
+class TCaseFiles;
 class TFormGraphC;
 class TFormGraphS;
 class TFormIsxDan;
@@ -69,6 +70,15 @@ public:
     static QStringList ResultImageFiles();
 
     korvel::Model& Model() { return m_model; }
+
+    // Case files: the "Файл" menu, the case's name in the title.
+    TCaseFiles* CaseFiles = nullptr;
+    // Opens a case file into the data window and the model parameters; a file that cannot be taken is
+    // refused with a message and nothing changes. False when refused.
+    bool OpenCaseFile(const QString& path);
+    // Opens the case named on the program's command line (the first argument after the program's
+    // name that is not an option), if any. False when one was named and refused.
+    bool OpenCaseFromArguments(const QStringList& arguments);
     // The casting data the data window writes and a run reads at every step, and their lock.
     korvel::CastingData& SharedCastingData() { return m_castingData; }
     QMutex& CastingDataGuard() { return m_dataGuard; }
@@ -155,6 +165,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    friend class TCaseFiles;
     void FormCreate();
     void createActions();
     void createMenus();
