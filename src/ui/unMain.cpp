@@ -6,6 +6,7 @@
 #include "Un3DGraphS.h"
 #include "UnAbout.h"
 #include "UnCaseFile.h"
+#include "UnCompare.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnResults.h"
@@ -61,6 +62,20 @@ TFormMain::TFormMain(korvel::Model& model, QWidget* parent)
     createChildWindows();
     CaseFiles = new TCaseFiles(this);
     CaseFiles->CreateMenu(menuBar(), ActionsSaveResults);
+    // The comparison of the session's runs, at the end of the window menu.
+    FormCompare = new TFormCompare(m_archive, this);
+    FormCompare->hide();
+    WindowCompare = new QAction(QStringLiteral("Сравнение р&асчетов"), this);
+    WindowCompare->setObjectName(QStringLiteral("WindowCompare"));
+    WindowCompare->setProperty("category", QStringLiteral("Window"));
+    WindowCompare->setStatusTip(
+        QStringLiteral("Температура по длине машины и основные результаты последних расчетов"));
+    WindowCompare->setToolTip(WindowCompare->statusTip());
+    connect(WindowCompare, &QAction::triggered, this, &TFormMain::WindowCompareExecute);
+    if (auto* windowMenu = menuBar()->findChild<QMenu*>(QStringLiteral("MenuWindow"))) {
+        windowMenu->addSeparator();
+        windowMenu->addAction(WindowCompare);
+    }
     updateActions();
     setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -594,6 +609,12 @@ void TFormMain::takeResults(TSolveThread* worker) {
     updateActions();
     // A stopped run was ended on purpose: its figures wait in the menu instead of popping up.
     if (m_resultsCompleted) ActionsResultsExecute();
+    // Kept for the comparison, named by its case ("*": with edits not saved in the case file).
+    QString caseName = CaseFiles->CaseName();
+    if (!caseName.isEmpty() && CaseFiles->IsModified()) caseName += QLatin1Char('*');
+    m_archive.Add(caseName.toStdString(), korvel::ComputeKeyFigures(m_model, m_results, m_resultsCompleted),
+                  m_model.data.Vlit, m_history);
+    FormCompare->Refresh();
 }
 
 void TFormMain::discardResults() {
@@ -712,4 +733,11 @@ bool TFormMain::OpenCaseFromArguments(const QStringList& arguments) {
     for (const QString& arg : arguments.mid(1))
         if (!arg.startsWith(QLatin1Char('-'))) return OpenCaseFile(arg);
     return true;
+}
+
+void TFormMain::WindowCompareExecute() {
+    FormCompare->Refresh();
+    FormCompare->show();
+    FormCompare->raise();
+    FormCompare->activateWindow();
 }

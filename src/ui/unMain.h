@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cases/RunArchive.h"
 #include "model/DerivedResults.h"
 #include "model/Model.h"
 #include "model/ResultsExport.h"
@@ -19,6 +20,7 @@ class QProgressBar;
 class QToolBar;
 class TAboutBox;
 class TCaseFiles;
+class TFormCompare;
 class TFormGraphC;
 class TFormGraphS;
 class TFormIsxDan;
@@ -79,6 +81,12 @@ public:
     // Opens the case named on the program's command line (the first argument after the program's
     // name that is not an option), if any. False when one was named and refused.
     bool OpenCaseFromArguments(const QStringList& arguments);
+
+    // The latest runs of the session, kept for "Сравнение расчетов".
+    const korvel::RunArchive& Archive() const { return m_archive; }
+    TFormCompare* FormCompare = nullptr;
+    QAction* WindowCompare = nullptr;
+    void WindowCompareExecute();
     // The casting data the data window writes and a run reads at every step, and their lock.
     korvel::CastingData& SharedCastingData() { return m_castingData; }
     QMutex& CastingDataGuard() { return m_dataGuard; }
@@ -205,4 +213,5 @@ private:
     bool m_resultsCompleted = false;
     korvel::DerivedResults m_results;
     std::vector<korvel::ChartSample> m_history;
+    korvel::RunArchive m_archive;
 };

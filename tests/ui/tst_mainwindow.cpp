@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(actionNames(window),
                  (QStringList{"WindowTileHorizontal1", "WindowCascade1", "WindowMinimizeAll1",
                               "WindowClose1MenuItem", "WindowOpenAll", "-", "WindowIsxDan", "WindowTemTau",
-                              "Window3DSGraph", "Window3DGraph"}));
+                              "Window3DSGraph", "Window3DGraph", "-", "WindowCompare"}));
         QCOMPARE(window[3]->text(), QStringLiteral("З&акрыть окно"));
         QCOMPARE(actionNames(top[3]->menu()->actions()), QStringList{"HelpAbout"});
     }
