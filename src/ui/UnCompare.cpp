@@ -209,6 +209,11 @@ void TFormCompare::fillChart() {
     const double pad = std::max(10.0, (tMax - tMin) * 0.05);
     AxisT->setRange(std::floor((tMin - pad) / 50) * 50, std::ceil((tMax + pad) / 50) * 50);
     AxisZ->applyNiceNumbers();
+    AxisT->applyNiceNumbers();
+    // Gridlines every 50 or 100 degrees.
+    AxisT->setTickType(QValueAxis::TicksDynamic);
+    AxisT->setTickAnchor(0);
+    AxisT->setTickInterval(AxisT->max() - AxisT->min() <= 600 ? 50 : 100);
     Chart->legend()->setVisible(!order.empty());
 }
 
@@ -236,4 +241,9 @@ void TFormCompare::fillTable() {
         }
     }
     TableFigures->setHorizontalHeaderLabels(headers);
+    // Every figure in sight without scrolling.
+    TableFigures->resizeRowsToContents();
+    TableFigures->setMinimumHeight(TableFigures->verticalHeader()->length() +
+                                   TableFigures->horizontalHeader()->sizeHint().height() +
+                                   2 * TableFigures->frameWidth() + 2);
 }
