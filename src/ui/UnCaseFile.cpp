@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -62,6 +64,7 @@ TCaseFiles::TCaseFiles(TFormMain* main) : QObject(main), m_main(main) {
     connect(FileSaveCaseAs, &QAction::triggered, this, &TCaseFiles::SaveCaseAs);
 
     m_saved = CaseOnScreen();
+    Update();
     // Every edit of a field may make the case differ from its file.
     for (const korvel::CaseField& f : korvel::CaseFields())
         if (f.window)
@@ -113,6 +116,14 @@ void TCaseFiles::Update() {
     if (m_main->windowTitle() != title && !m_main->windowTitle().startsWith(title + QStringLiteral(" - [")))
         m_main->setWindowTitle(title);
     m_main->setWindowModified(!name.isEmpty() && IsModified());
+    // The data window shows the model parameters of the case as well.
+    const korvel::ModelParams& p = m_main->Model().params;
+    m_main->FormIsxDan->LabelModelParams->setText(
+        QStringLiteral("Шаг расчета %1 с, сетка %2 x %3, сечение на %4 радиусе")
+            .arg(QLocale().toString(p.Dt, 'g', 6))
+            .arg(p.L)
+            .arg(p.M)
+            .arg(p.SideFlag >= 0 ? QStringLiteral("коротком") : QStringLiteral("длинном")));
     FileOpenCase->setEnabled(!m_runActive);
     if (MenuRecent) MenuRecent->setEnabled(!m_runActive && !MenuRecent->actions().isEmpty());
 }

@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -155,6 +157,12 @@ private slots:
         QCOMPARE(m_model.params.L, 14);
         QCOMPARE(m_model.params.SideFlag, -1);
         QVERIFY(w->fmParamMod->RadioButton2->isChecked());
+        // The data window shows the parameters too.
+        const QString params = w->FormIsxDan->LabelModelParams->text();
+        QVERIFY2(params.contains(QStringLiteral("сетка 14 x 12")) &&
+                     params.contains(QStringLiteral("длинном")) &&
+                     params.contains(QLocale().toString(0.3, 'g', 6)),
+                 qPrintable(params));
         // The grid was re-sized and the data accepted.
         QCOMPARE(m_model.state.Tem.Rows(), 15);
         QCOMPARE(m_model.state.Tem.Cols(), 13);
