@@ -337,14 +337,20 @@ private slots:
     }
 
     void openIsDisabledDuringARun() {
+        m_savePath = path(QStringLiteral("run.korvel"));
+        QVERIFY(files()->SaveCaseAs());
         w->FormIsxDan->CurrencyVp->setValue(0.5);
         w->ActionsSolve->trigger();
+        // The data window is no longer maximised: the title still names the case.
+        QVERIFY2(w->windowTitle().startsWith(QStringLiteral("Korvel - run")), qPrintable(w->windowTitle()));
         QVERIFY(!files()->FileOpenCase->isEnabled());
         QVERIFY(!w->OpenCaseFile(path(QStringLiteral("x.korvel"))));
         QVERIFY(m_messages.last().contains(QStringLiteral("идет расчет")));
         w->ActionsStop->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!w->WorkerAlive(), 30000);
         QVERIFY(files()->FileOpenCase->isEnabled());
+        w->WindowIsxDan->trigger();
+        QVERIFY2(w->windowTitle().startsWith(QStringLiteral("Korvel - run")), qPrintable(w->windowTitle()));
     }
 };
 
