@@ -279,7 +279,8 @@ void TCaseFiles::fillRecentMenu() {
     int n = 0;
     for (const QString& path : list) {
         ++n;
-        QAction* a = MenuRecent->addAction(QStringLiteral("&%1 %2").arg(n).arg(QFileInfo(path).fileName()));
+        QAction* a = MenuRecent->addAction(QStringLiteral("&%1 %2").arg(n).arg(
+            QFileInfo(path).fileName().replace(QLatin1Char('&'), QStringLiteral("&&"))));
         a->setObjectName(QStringLiteral("RecentCase%1").arg(n));
         a->setToolTip(QDir::toNativeSeparators(path));
         a->setStatusTip(QDir::toNativeSeparators(path));
