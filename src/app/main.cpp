@@ -38,5 +38,7 @@ int main(int argc, char* argv[]) {
     // Fill the screen even where no window manager carries out the maximised state.
     if (QScreen* screen = QGuiApplication::primaryScreen()) FormMain.setGeometry(screen->availableGeometry());
     FormMain.showMaximized();
+    // A case file named on the command line.
+    FormMain.OpenCaseFromArguments(QCoreApplication::arguments());
     return app.exec();
 }

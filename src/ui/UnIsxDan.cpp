@@ -218,7 +218,10 @@ TFormIsxDan::TFormIsxDan(korvel::CastingData& data, QWidget* parent) : QWidget(p
     BitBtn3 = new QPushButton(abort, QStringLiteral("Отменить"), bottom);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
     BitBtn3->setAutoDefault(false);
-    bl->addStretch(1);
+    LabelModelParams = new QLabel(bottom);
+    LabelModelParams->setObjectName(QStringLiteral("LabelModelParams"));
+    // Takes the place of the stretch before the buttons, so they stay in the middle.
+    bl->addWidget(LabelModelParams, 1);
     bl->addWidget(BitBtn2);
     bl->addSpacing(16);
     bl->addWidget(BitBtn1);

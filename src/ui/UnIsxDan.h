@@ -65,6 +65,8 @@ public:
     QPushButton* BitBtn2; // "Принять"
     QPushButton* BitBtn1; // "&Расчет", follows the run action
     QPushButton* BitBtn3; // "Отменить"
+    // The model parameters the case runs with (set by the main window).
+    QLabel* LabelModelParams;
 
 public slots:
     // Accept: the window into the casting data.

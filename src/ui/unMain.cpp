@@ -5,6 +5,8 @@
 #include "Un3DGraphC.h"
 #include "Un3DGraphS.h"
 #include "UnAbout.h"
+#include "UnCaseFile.h"
+#include "UnCompare.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnResults.h"
@@ -60,6 +62,22 @@ TFormMain::TFormMain(korvel::Model& model, QWidget* parent)
     createToolBars();
     createStatusBar();
     createChildWindows();
+    CaseFiles = new TCaseFiles(this);
+    CaseFiles->CreateMenu(menuBar(), ActionsSaveResults);
+    // The comparison of the session's runs, at the end of the window menu.
+    FormCompare = new TFormCompare(m_archive, this);
+    FormCompare->hide();
+    WindowCompare = new QAction(QStringLiteral("Сравнение р&асчетов"), this);
+    WindowCompare->setObjectName(QStringLiteral("WindowCompare"));
+    WindowCompare->setProperty("category", QStringLiteral("Window"));
+    WindowCompare->setStatusTip(
+        QStringLiteral("Температура по длине машины и основные результаты последних расчетов"));
+    WindowCompare->setToolTip(WindowCompare->statusTip());
+    connect(WindowCompare, &QAction::triggered, this, &TFormMain::WindowCompareExecute);
+    if (auto* windowMenu = menuBar()->findChild<QMenu*>(QStringLiteral("MenuWindow"))) {
+        windowMenu->addSeparator();
+        windowMenu->addAction(WindowCompare);
+    }
     updateActions();
     setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -150,7 +168,6 @@ void TFormMain::createMenus() {
     actions->addAction(ActionsPause);
     actions->addAction(ActionsStop);
     actions->addAction(ActionsResults);
-    actions->addAction(ActionsSaveResults);
     actions->addSeparator();
     actions->addAction(ActionsExit);
 
@@ -246,6 +263,7 @@ void TFormMain::updateActions() {
     const bool results = m_hasResults && !m_runActive;
     ActionsResults->setEnabled(results);
     ActionsSaveResults->setEnabled(results);
+    if (CaseFiles) CaseFiles->SetRunActive(m_runActive);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -387,6 +405,7 @@ void TFormMain::ActionsExitExecute() {
 
 void TFormMain::ServisParamModExecute() {
     if (!m_runActive) fmParamMod->EditModelParams();
+    if (CaseFiles) CaseFiles->Update();
 }
 
 void TFormMain::PrepareSolveWindow() {
@@ -552,6 +571,11 @@ void TFormMain::shutdownRun() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {
+    // Edits of a case kept in a file are not lost without a question.
+    if (!m_closing && CaseFiles && !CaseFiles->MaybeSaveOnClose()) {
+        e->ignore();
+        return;
+    }
     shutdownRun();
     QMainWindow::closeEvent(e);
 }
@@ -590,6 +614,12 @@ void TFormMain::takeResults(TSolveThread* worker) {
     updateActions();
     // A stopped run was ended on purpose: its figures wait in the menu instead of popping up.
     if (m_resultsCompleted) ActionsResultsExecute();
+    // Kept for the comparison, named by its case ("*": with edits not saved in the case file).
+    QString caseName = CaseFiles->CaseName();
+    if (!caseName.isEmpty() && CaseFiles->IsModified()) caseName += QLatin1Char('*');
+    m_archive.Add(caseName.toStdString(), korvel::ComputeKeyFigures(m_model, m_results, m_resultsCompleted),
+                  m_model.data.Vlit, m_history);
+    FormCompare->Refresh();
 }
 
 void TFormMain::discardResults() {
@@ -697,4 +727,24 @@ QString TFormMain::saveResults(const QString& dir) {
                 .arg(QDir(dir).filePath(name), QString::fromStdString(korvel::SystemErrorText(errno)));
     }
     return QString();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Case files
+
+bool TFormMain::OpenCaseFile(const QString& path) {
+    return CaseFiles->OpenCaseFile(path);
+}
+
+bool TFormMain::OpenCaseFromArguments(const QStringList& arguments) {
+    for (const QString& arg : arguments.mid(1))
+        if (!arg.startsWith(QLatin1Char('-'))) return OpenCaseFile(arg);
+    return true;
+}
+
+void TFormMain::WindowCompareExecute() {
+    FormCompare->Refresh();
+    FormCompare->show();
+    FormCompare->raise();
+    FormCompare->activateWindow();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cases/RunArchive.h"
 #include "model/DerivedResults.h"
 #include "model/Model.h"
 #include "model/ResultsExport.h"
@@ -18,6 +19,8 @@ class QMenu;
 class QProgressBar;
 class QToolBar;
 class TAboutBox;
+class TCaseFiles;
+class TFormCompare;
 class TFormGraphC;
 class TFormGraphS;
 class TFormIsxDan;
@@ -69,6 +72,21 @@ public:
     static QStringList ResultImageFiles();
 
     korvel::Model& Model() { return m_model; }
+
+    // Case files: the "Файл" menu, the case's name in the title.
+    TCaseFiles* CaseFiles = nullptr;
+    // Opens a case file into the data window and the model parameters; a file that cannot be taken is
+    // refused with a message and nothing changes. False when refused.
+    bool OpenCaseFile(const QString& path);
+    // Opens the case named on the program's command line (the first argument after the program's
+    // name that is not an option), if any. False when one was named and refused.
+    bool OpenCaseFromArguments(const QStringList& arguments);
+
+    // The latest runs of the session, kept for "Сравнение расчетов".
+    const korvel::RunArchive& Archive() const { return m_archive; }
+    TFormCompare* FormCompare = nullptr;
+    QAction* WindowCompare = nullptr;
+    void WindowCompareExecute();
     // The casting data the data window writes and a run reads at every step, and their lock.
     korvel::CastingData& SharedCastingData() { return m_castingData; }
     QMutex& CastingDataGuard() { return m_dataGuard; }
@@ -155,6 +173,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    friend class TCaseFiles;
     void FormCreate();
     void createActions();
     void createMenus();
@@ -194,4 +213,5 @@ private:
     bool m_resultsCompleted = false;
     korvel::DerivedResults m_results;
     std::vector<korvel::ChartSample> m_history;
+    korvel::RunArchive m_archive;
 };

@@ -3,6 +3,9 @@
 #include "model/ResultsExport.h"
 
 #include <charconv>
+#include "cases/CaseBatch.h"
+
+#include <cerrno>
 #include <cmath>
 #include <map>
 
@@ -117,6 +120,10 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             if (!next(o.json) || !OptionValueOk(a, o.json, error)) return false;
         } else if (a == "--csv") {
             if (!next(o.csvDir) || !OptionValueOk(a, o.csvDir, error)) return false;
+        } else if (a == "--case") {
+            if (!next(o.caseFile) || !OptionValueOk(a, o.caseFile, error)) return false;
+        } else if (a == "--save-case") {
+            if (!next(o.saveCase) || !OptionValueOk(a, o.saveCase, error)) return false;
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
             const std::string key = a.substr(0, eq);
             double value = 0;
@@ -130,12 +137,20 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             return false;
         }
     }
+    if (o.builtin && !o.caseFile.empty()) {
+        error = "--builtin и --case нельзя задать вместе";
+        return false;
+    }
     return true;
 }
 
 bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
     m = Model{};
-    if (!o.builtin) AcceptDataWindow(DataWindowStartValues(), m.data);
+    if (!o.caseFile.empty()) {
+        if (!ModelFromCaseFile(o.caseFile, m, error)) return false;
+    } else if (!o.builtin) {
+        AcceptDataWindow(DataWindowStartValues(), m.data);
+    }
     for (const auto& [key, value] : o.overrides) {
         if (const auto it = DataFields().find(key); it != DataFields().end()) {
             m.data.*(it->second) = value;

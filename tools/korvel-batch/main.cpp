@@ -4,6 +4,7 @@
 #include "BatchOptions.h"
 #include "model/FileWrite.h"
 #include "Version.h"
+#include "cases/CaseBatch.h"
 #include "model/HeadlessRun.h"
 #include "model/ResultsExport.h"
 
@@ -24,7 +25,8 @@ namespace {
 
 const char* kHelp = R"(korvel-batch — расчет варианта без окон.
 
-Запуск: korvel-batch [--builtin] [--steps N] [--json FILE] [--csv DIR] [KEY=VALUE ...]
+Запуск: korvel-batch [--builtin | --case FILE] [--steps N] [--json FILE] [--csv DIR]
+                    [--save-case FILE] [KEY=VALUE ...]
 
 По умолчанию расчет начинается с тех значений, которые окно исходных данных показывает при запуске
 программы (в пересчете, как при «Принять»: половины размеров в метрах, концы секций от мениска,
@@ -34,6 +36,10 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
                 C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C), Vlit (м/мин), Q1..Q4 (м3/ч),
                 Nn1..Nn4, Rkorvel Lkrist Lzvo Lend1..Lend4 HalfX HalfY (м), TauEnd (с),
                 Dt (с), L M (узлы, 4..100), SideFlag (+1 или -1)
+  --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
+  --save-case FILE
+                записать вариант (исходные данные и параметры модели после KEY=VALUE) в
+                файл FILE (.korvel) вместо расчета
   --steps N     выполнить не более N шагов
   --json FILE   записать итоговые поля, скаляры и историю температур в FILE (JSON)
   --csv DIR     записать результаты в CSV-файлы в папку DIR (данные варианта, история,
@@ -158,6 +164,13 @@ int main(int argc, char** argv) {
     if (!ApplyOverrides(o, m, error)) {
         std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
         return 2;
+    }
+    if (!o.saveCase.empty()) {
+        std::string note;
+        const bool saved = SaveCaseOfRun(o.caseFile, o.builtin, m, o.saveCase, error, note);
+        if (!note.empty()) std::fprintf(stderr, "korvel-batch: %s\n", note.c_str());
+        if (!saved) std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
+        return saved ? 0 : 1;
     }
     if (const std::string refused = CheckRunInput(m.data, m.params); !refused.empty()) {
         std::fprintf(stderr, "korvel-batch: %s Расчет не выполнялся.\n", refused.c_str());
