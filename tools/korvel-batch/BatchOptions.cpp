@@ -99,6 +99,23 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             if (!next(o.json)) return false;
         } else if (a == "--csv") {
             if (!next(o.csvDir)) return false;
+        } else if (a == "--limit") {
+            std::string v;
+            if (!next(v)) return false;
+            const auto eq = v.find('=');
+            double value = 0;
+            if (eq == std::string::npos || !ParseNumber(v.substr(eq + 1), value)) {
+                error = "--limit: нужно КРИТЕРИЙ=ЧИСЛО, а не «" + v + "»";
+                return false;
+            }
+            if (const std::string why = SetQualityLimit(o.limits, v.substr(0, eq), value); !why.empty()) {
+                error = "--limit: " + why;
+                return false;
+            }
+            if (const std::string why = CheckQualityLimits(o.limits); !why.empty()) {
+                error = "--limit: " + why;
+                return false;
+            }
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
             const std::string key = a.substr(0, eq);
             double value = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Model.h"
+#include "model/QualityVerdict.h"
 
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ struct BatchOptions {
     std::string csvDir;   // write the CSV results here
     bool help = false;
     std::vector<std::pair<std::string, double>> overrides;
+    QualityLimits limits; // the quality criteria's limits (--limit KEY=VALUE)
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.

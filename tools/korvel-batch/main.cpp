@@ -2,6 +2,8 @@
 
 #include "BatchOptions.h"
 #include "model/HeadlessRun.h"
+#include "model/KeyFigures.h"
+#include "model/ProfileExport.h"
 #include "model/ResultsExport.h"
 
 #include <algorithm>
@@ -32,6 +34,10 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
   --steps N     выполнить не более N шагов
   --json FILE   записать итоговые поля, скаляры и историю температур в FILE (JSON)
   --csv DIR     записать результаты в CSV-файлы в папку DIR
+  --limit KEY=VALUE
+                предел критерия качества: mouldExitShell (мм, 8), reheating (К, 100),
+                ductilityLow, ductilityHigh (°C, 700 и 900), straightening (м от мениска;
+                по умолчанию Lkrist + π·Rkorvel/2), centreCarbon, centreSulphur (без предела)
   --help        эта справка
 
 Код выхода: 0 — расчет выполнен; 2 — неверные аргументы или данные (ничего не считалось);
@@ -62,7 +68,7 @@ void WriteField(std::FILE* f, const Model& m, const NodeField& field) {
 }
 
 bool WriteJson(const std::string& path, const Model& m, long long steps,
-               const std::vector<HistoryPoint>& history, const DerivedResults& r) {
+               const std::vector<HistoryPoint>& history, const DerivedResults& r, const std::string& more) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return false;
     const ModelState& s = m.state;
@@ -128,7 +134,9 @@ bool WriteJson(const std::string& path, const Model& m, long long steps,
         PrintNumber(f, v);
         first = false;
     }
-    std::fputs("}}\n", f);
+    std::fputs("}", f);
+    std::fputs(more.c_str(), f);
+    std::fputs("}\n", f);
     return std::fclose(f) == 0;
 }
 
@@ -185,29 +193,39 @@ int main(int argc, char** argv) {
     const auto wall0 = std::chrono::steady_clock::now();
     const std::clock_t cpu0 = std::clock();
     ResultsTracker tracker;
+    MachineProfile profile;
     const RunOutcome out = RunHeadless(
         m,
         [&](const Model& state, bool first) {
             if (!first) history.push_back(SampleChartNodes(state));
+            RecordProfile(profile, state);
         },
         o.steps, &tracker);
     const DerivedResults results = tracker.Results(m);
+    const std::vector<CriterionResult> verdict =
+        JudgeQuality(ComputeKeyFigures(m, results, out.end == RunEnd::Finished), profile, m.data, o.limits);
     const double cpu = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
 
     PrintSummary(m, out.steps, out.end, cpu, wall);
     for (const std::string& line : DescribeResults(results))
         std::printf("%s\n", line.c_str());
+    std::printf("Критерии качества:\n");
+    for (const std::string& line : DescribeVerdict(verdict))
+        std::printf("  %s\n", line.c_str());
     std::fflush(stdout);
     if (!o.csvDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(o.csvDir, ec);
-        if (const std::string err = WriteResultsCsv(o.csvDir, m, history, results); !err.empty()) {
+        std::string err = WriteResultsCsv(o.csvDir, m, history, results);
+        if (err.empty()) err = WriteProfileCsv(o.csvDir, profile, verdict);
+        if (!err.empty()) {
             std::fprintf(stderr, "korvel-batch: %s\n", err.c_str());
             return 1;
         }
     }
-    if (!o.json.empty() && !WriteJson(o.json, m, out.steps, history, results)) {
+    if (!o.json.empty() &&
+        !WriteJson(o.json, m, out.steps, history, results, ProfileVerdictJson(profile, verdict))) {
         std::fprintf(stderr, "korvel-batch: не удалось записать %s\n", o.json.c_str());
         return 1;
     }

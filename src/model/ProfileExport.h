@@ -1,0 +1,26 @@
+#pragma once
+
+#include "MachineProfile.h"
+#include "QualityVerdict.h"
+
+#include <string>
+#include <vector>
+
+// The profile along the machine and the quality verdict in files: the batch runner's JSON and CSV
+// tables. Numbers are written the same in every locale (decimal point, shortest exact digits).
+
+namespace korvel {
+
+// The members `"profile"` (one object per hand-over) and `"verdict"` (one object per criterion) of a
+// JSON object, each preceded by a comma and a line break, to follow the object's other members.
+std::string ProfileVerdictJson(const MachineProfile& profile, const std::vector<CriterionResult>& verdict);
+
+// The file names that WriteProfileCsv writes.
+std::vector<std::string> ProfileCsvFiles();
+
+// Writes profile.csv and verdict.csv into dir, each through a temporary file renamed into place.
+// Returns an empty string on success, else what went wrong.
+std::string WriteProfileCsv(const std::string& dir, const MachineProfile& profile,
+                            const std::vector<CriterionResult>& verdict);
+
+} // namespace korvel
