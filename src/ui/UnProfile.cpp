@@ -5,6 +5,7 @@
 #include "UnResults.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QChart>
 #include <QClipboard>
 #include <QFrame>
@@ -59,6 +60,15 @@ QFont SmallFont(const QFont& base, int pixels, bool bold = false) {
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
+}
+
+// The smallest of 1, 2 or 5 times a power of ten not below raw.
+double NiceStep(double raw) {
+    if (!(raw > 0) || !std::isfinite(raw)) return 1;
+    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double f : {1.0, 2.0, 5.0})
+        if (f * decade >= raw * (1 - 1e-12)) return f * decade;
+    return 10 * decade;
 }
 
 // Below this height the axis titles give their room to the curves.
@@ -174,6 +184,7 @@ TFormProfile::TFormProfile(QWidget* parent) : QWidget(parent) {
         a->setGridLineColor(QColor(200, 200, 200));
     }
     AxisRight->setGridLineVisible(false);
+    AxisRight->setTickType(QValueAxis::TicksDynamic);
     Chart1->addAxis(AxisBottom, Qt::AlignBottom);
     Chart1->addAxis(AxisLeft, Qt::AlignLeft);
     Chart1->addAxis(AxisRight, Qt::AlignRight);
@@ -380,8 +391,8 @@ void TFormProfile::applyRanges() {
     AxisLeft->setTickAnchor(0);
     AxisLeft->setTickInterval(step);
     AxisRight->setRange(0, m_halfSize * 1000);
-    AxisRight->setTickCount(most > 3 ? 5 : 3);
-    AxisRight->applyNiceNumbers();
+    AxisRight->setTickAnchor(0);
+    AxisRight->setTickInterval(m_halfSize * 1000 / (most > 3 ? 4 : 2)); // centre at the top
     m_settingRange = false;
 }
 
@@ -389,14 +400,7 @@ void TFormProfile::setDistanceTicks() {
     // About eight intervals of 1, 2 or 5 times a power of ten.
     const double span = AxisBottom->max() - AxisBottom->min();
     if (!(span > 0) || !std::isfinite(span)) return;
-    const double raw = span / 8;
-    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = decade;
-    for (double f : {1.0, 2.0, 5.0, 10.0})
-        if (f * decade >= raw) {
-            step = f * decade;
-            break;
-        }
+    const double step = NiceStep(span / 8);
     AxisBottom->setTickInterval(step);
     const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
     AxisBottom->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
@@ -443,9 +447,13 @@ QImage TFormProfile::RenderImage(const QSize& size) const {
         twin.m_zones = m_zones;
         twin.m_hasZones = true;
     }
-    twin.show();
     twin.ShowProfile(m_profile, m_results, m_verdict);
     if (!m_hasZones) twin.m_hasZones = false;
+    twin.show();
+    // Lay the twin out at its size before drawing it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    twin.layout()->activate();
+    twin.applyRanges();
     QImage image = twin.grab().toImage();
     twin.hide();
     return image;
