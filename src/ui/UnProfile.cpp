@@ -5,9 +5,9 @@
 #include "UnResults.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QChart>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGraphicsLayout>
 #include <QGridLayout>
@@ -264,7 +264,8 @@ TFormProfile::TFormProfile(QWidget* parent) : QWidget(parent) {
         if (!m_settingRange) m_zoomed = true;
     };
     connect(AxisBottom, &QValueAxis::rangeChanged, this, userZoom);
-    connect(AxisBottom, &QValueAxis::rangeChanged, this, [this] { setDistanceTicks(); });
+    for (QValueAxis* a : {AxisBottom, AxisLeft, AxisRight})
+        connect(a, &QValueAxis::rangeChanged, this, [this] { setTicks(); });
     connect(AxisLeft, &QValueAxis::rangeChanged, this, userZoom);
 
     ShowVerdict({});
@@ -375,40 +376,54 @@ void TFormProfile::applyRanges() {
     }
     if (!(tMax > tMin)) tMax = tMin + 1;
     const double pad = 0.03 * (tMax - tMin);
-    // Whole hundreds of degrees, ticks of 100, 200 or 500 K: a handful of them in a low window.
-    const double lo = std::floor((tMin - pad) / 100) * 100, hi = std::ceil((tMax + pad) / 100) * 100;
+    // Whole hundreds of degrees.
+    double lo = std::floor((tMin - pad) / 100) * 100, hi = std::ceil((tMax + pad) / 100) * 100;
+    if (!std::isfinite(lo) || !std::isfinite(hi) || !(hi > lo)) {
+        lo = tMin;
+        hi = tMin + 1;
+    }
+    double shells = m_halfSize * 1000;
+    if (!std::isfinite(shells) || !(shells > 0)) shells = 80;
+    // Qt lays the ticks out for the new range with the interval of the old one: an interval that suits
+    // both ranges first, the new range, then the interval that suits it.
+    auto setAxis = [](QValueAxis* a, double from, double to, double step) {
+        a->setTickInterval(std::max(step, NiceStep((a->max() - a->min()) / 8)));
+        a->setRange(from, to);
+        a->setTickInterval(step);
+    };
     const int most = height() >= kCompactHeight ? 8 : 3;
-    double step = 100;
-    for (double f : {100.0, 200.0, 500.0, 1000.0, 2000.0})
-        if ((hi - lo) / f <= most) {
-            step = f;
-            break;
-        }
     m_settingRange = true;
-    AxisBottom->setRange(0, x1);
-    setDistanceTicks();
-    AxisLeft->setRange(lo, hi);
-    AxisLeft->setTickAnchor(0);
-    AxisLeft->setTickInterval(step);
-    AxisRight->setRange(0, m_halfSize * 1000);
-    AxisRight->setTickAnchor(0);
-    AxisRight->setTickInterval(m_halfSize * 1000 / (most > 3 ? 4 : 2)); // centre at the top
+    setAxis(AxisBottom, 0, x1, NiceStep(x1 / 8));
+    setAxis(AxisLeft, lo, hi, NiceStep((hi - lo) / most));
+    setAxis(AxisRight, 0, shells, shells / (most > 3 ? 4 : 2));
     m_settingRange = false;
+    setTicks();
 }
 
-void TFormProfile::setDistanceTicks() {
-    // About eight intervals of 1, 2 or 5 times a power of ten.
-    const double span = AxisBottom->max() - AxisBottom->min();
-    if (!(span > 0) || !std::isfinite(span)) return;
-    const double step = NiceStep(span / 8);
-    AxisBottom->setTickInterval(step);
-    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-    AxisBottom->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+void TFormProfile::setTicks() {
+    // Ticks at round values, as many as the window's height leaves room for, whatever the range (a
+    // fixed interval over a range zoomed far out would ask for millions of them).
+    const int most = height() >= kCompactHeight ? 8 : 3;
+    auto set = [](QValueAxis* a, double step) {
+        if (!(step > 0) || !std::isfinite(step)) return;
+        a->setTickInterval(step);
+        const int decimals =
+            step >= 1 ? 0 : std::min(6, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
+        a->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    };
+    set(AxisBottom, NiceStep((AxisBottom->max() - AxisBottom->min()) / 8));
+    set(AxisLeft, NiceStep((AxisLeft->max() - AxisLeft->min()) / most));
+    // The whole half thickness: the centre at the top, halves or quarters of it.
+    const double h = AxisRight->max() - AxisRight->min();
+    if (AxisRight->min() == 0 && (AxisRight->max() == m_halfSize * 1000 || AxisRight->max() == 80))
+        set(AxisRight, h / (most > 3 ? 4 : 2));
+    else
+        set(AxisRight, NiceStep(h / most));
 }
 
 void TFormProfile::ZoomReset() {
+    // The ranges are set afresh (the chart's own reset would restore them with the zoomed intervals).
     m_zoomed = false;
-    Chart1->zoomReset();
     applyRanges();
 }
 

@@ -91,7 +91,7 @@ public:
 private:
     friend class TProfileChartView;
     void applyRanges();
-    void setDistanceTicks();
+    void setTicks();
     void saveAs();
     void setCursor(double z);
     void paintZones(QPainter* p);

@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QCheckBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -23,6 +22,7 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -167,6 +167,34 @@ private slots:
         f.resize(900, 150);
         QTRY_VERIFY(!f.AxisBottom->isTitleVisible());
         QVERIFY(f.Chart1->plotArea().height() > 40);
+    }
+
+    void extremeRangesKeepAFewTicks() {
+        // Absurd input makes absurd ranges; the axes must still carry a handful of ticks, going there
+        // and coming back.
+        TFormProfile f;
+        f.resize(700, 300);
+        f.show();
+        korvel::MachineProfile p = sampleProfile();
+        auto ticks = [](QValueAxis* a) { return (a->max() - a->min()) / a->tickInterval(); };
+        for (double scale : {1.0, 1e12, 1.0, 1e-9, 1.0}) {
+            korvel::MachineProfile q = p;
+            for (korvel::ProfilePoint& pt : q.points) {
+                pt.z *= scale;
+                pt.centre *= scale;
+            }
+            f.Start(q.zones, 15 * scale, 0.08 * scale, NAN);
+            f.ShowProfile(q, {}, {});
+            for (QValueAxis* a : {f.AxisBottom, f.AxisLeft, f.AxisRight})
+                QVERIFY2(ticks(a) >= 1 && ticks(a) <= 10, qPrintable(QStringLiteral("scale %1: %2..%3 by %4")
+                                                                         .arg(scale)
+                                                                         .arg(a->min())
+                                                                         .arg(a->max())
+                                                                         .arg(a->tickInterval())));
+        }
+        f.ZoomIn();
+        f.ZoomReset();
+        QCOMPARE(f.AxisBottom->max(), 15.0);
     }
 
     void liveDuringTheRunAndAfter() {
