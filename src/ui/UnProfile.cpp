@@ -602,6 +602,18 @@ void TFormProfile::paintMarkers(QPainter* p) {
         const double x = xOf(m_cursorZ);
         p->setPen(QPen(QColor(0, 0, 0, 140), 1));
         p->drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+        // The values in one line beside it, at the bottom of the plot; the tool tip has them in full.
+        korvel::ProfilePoint v;
+        if (korvel::ProfileAt(m_profile, m_cursorZ, v)) {
+            const QString line =
+                QStringLiteral("%1 м: поверхность %2/%3, угол %4, центр %5 °C; корочка %6/%7 мм")
+                    .arg(FormatFixed(m_cursorZ, 0, 2), FormatFixed(v.surfaceX, 0, 0),
+                         FormatFixed(v.surfaceY, 0, 0), FormatFixed(v.corner, 0, 0),
+                         FormatFixed(v.centre, 0, 0), FormatFixed(v.shellX, 0, 1),
+                         FormatFixed(v.shellY, 0, 1));
+            p->setFont(SmallFont(font(), 10));
+            Tag(p, QPointF(x + 3, area.bottom() - lineH), line, QColor(20, 20, 20), area);
+        }
     }
     p->restore();
 }
