@@ -4,22 +4,22 @@
 
 namespace korvel {
 
-std::vector<std::pair<double, double>> TemperatureProfile(const ArchivedRun& run, ProfilePoint point) {
+std::vector<std::pair<double, double>> TemperatureProfile(const ArchivedRun& run, SectionPoint point) {
     std::vector<std::pair<double, double>> p;
     p.reserve(run.history.size());
     for (const ChartSample& s : run.history) {
         double t = s.midX;
         switch (point) {
-        case ProfilePoint::MidFaceX:
+        case SectionPoint::MidFaceX:
             t = s.midX;
             break;
-        case ProfilePoint::MidFaceY:
+        case SectionPoint::MidFaceY:
             t = s.midY;
             break;
-        case ProfilePoint::Corner:
+        case SectionPoint::Corner:
             t = s.corner;
             break;
-        case ProfilePoint::Centre:
+        case SectionPoint::Centre:
             t = s.center;
             break;
         }

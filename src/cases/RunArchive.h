@@ -21,11 +21,11 @@ struct ArchivedRun {
 };
 
 // The point of the section whose temperature a profile follows.
-enum class ProfilePoint { MidFaceX, MidFaceY, Corner, Centre };
+enum class SectionPoint { MidFaceX, MidFaceY, Corner, Centre };
 
 // (distance from the meniscus in m, temperature in °C) along the run's history.
 std::vector<std::pair<double, double>> TemperatureProfile(const ArchivedRun& run,
-                                                          ProfilePoint point = ProfilePoint::MidFaceX);
+                                                          SectionPoint point = SectionPoint::MidFaceX);
 
 class RunArchive {
 public:

@@ -5,12 +5,14 @@
 #include "model/TimeStep.h"
 #include "ui/Un3DGraphC.h"
 #include "ui/Un3DGraphS.h"
+#include "ui/UnProfile.h"
 #include "ui/UnSolve.h"
 #include "ui/UnTemTau.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QMutexLocker>
+#include <algorithm>
 #include <cmath>
 
 void (*TSolveThread::TimeStepFunction)(korvel::Model&) = &korvel::TimeStep;
@@ -149,6 +151,12 @@ void TSolveThread::ShowStart() {
     if (m_windows.tempTau) m_windows.tempTau->ClearSeries();
     if (m_windows.graphS) m_windows.graphS->StartSurface(m_model.params.L, m_model.params.M);
     if (m_windows.graphC) m_windows.graphC->StartSurface(m_model.params.L, m_model.params.M);
+    m_profile = {};
+    if (m_windows.profile)
+        m_windows.profile->Start(korvel::ZonesOf(m_model.data), m_model.data.Vlit * m_model.data.TauEnd / 60,
+                                 std::max(m_model.data.HalfX, m_model.data.HalfY),
+                                 korvel::StraighteningPoint(m_model.data, m_limits));
+    recordProfile();
     emit HandedOver(true, m_model.state.Tau);
 }
 
@@ -160,5 +168,15 @@ void TSolveThread::ShowStep() {
     if (m_windows.tempTau) m_windows.tempTau->AppendPoints(m_model);
     if (m_windows.graphS) m_windows.graphS->AddLayer(m_model);
     if (m_windows.graphC) m_windows.graphC->AddLayer(m_model);
+    recordProfile();
     emit HandedOver(false, m_model.state.Tau);
+}
+
+void TSolveThread::recordProfile() {
+    // The worker waits in the hand-over, so its tracker can be read here.
+    korvel::RecordProfile(m_profile, m_model);
+    const korvel::DerivedResults r = m_hasResults ? m_results : m_tracker.Results(m_model);
+    m_key = korvel::ComputeKeyFigures(m_model, r, m_completed);
+    m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_limits);
+    if (m_windows.profile) m_windows.profile->ShowProfile(m_profile, r, m_verdict);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "model/DerivedResults.h"
+#include "model/KeyFigures.h"
+#include "model/MachineProfile.h"
 #include "model/Model.h"
+#include "model/QualityVerdict.h"
 #include "model/ResultsExport.h"
 
 #include <QMutex>
@@ -15,6 +18,7 @@ class TFormSolve;
 class TFormTempTau;
 class TFormGraphS;
 class TFormGraphC;
+class TFormProfile;
 
 // The windows a run's display hand-overs fill; any of them may be absent.
 struct RunWindows {
@@ -22,6 +26,7 @@ struct RunWindows {
     TFormTempTau* tempTau = nullptr;
     TFormGraphS* graphS = nullptr;
     TFormGraphC* graphC = nullptr;
+    TFormProfile* profile = nullptr;
 };
 
 // One run of the model on a worker thread. It initialises the model, then advances it step by step
@@ -74,6 +79,14 @@ public:
     // Whether the run reached its process time (as opposed to being stopped before).
     bool Completed() const { return m_completed; }
 
+    // The profile along the machine recorded at every hand-over, the key figures and the quality verdict
+    // as they stood at the latest one (read like the results above).
+    const korvel::MachineProfile& Profile() const { return m_profile; }
+    korvel::KeyFigures KeyFiguresNow() const { return m_key; }
+    const std::vector<korvel::CriterionResult>& Verdict() const { return m_verdict; }
+    // The limits the verdict is judged by; window thread only (the hand-overs read them there).
+    void SetQualityLimits(const korvel::QualityLimits& limits) { m_limits = limits; }
+
     // The step every run carries out; tests may put a wrapper around the model's own.
     static void (*TimeStepFunction)(korvel::Model&);
 
@@ -115,4 +128,10 @@ private:
     korvel::DerivedResults m_results;
     bool m_hasResults = false;
     bool m_completed = false;
+
+    void recordProfile(); // window thread, inside a hand-over
+    korvel::MachineProfile m_profile;
+    korvel::KeyFigures m_key;
+    korvel::QualityLimits m_limits;
+    std::vector<korvel::CriterionResult> m_verdict;
 };

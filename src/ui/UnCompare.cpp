@@ -58,10 +58,10 @@ TFormCompare::TFormCompare(korvel::RunArchive& archive, QWidget* parent)
     left->addWidget(new QLabel(QStringLiteral("Температура в точке:"), this));
     ComboPoint = new QComboBox(this);
     ComboPoint->setObjectName(QStringLiteral("ComboPoint"));
-    ComboPoint->addItem(QStringLiteral("Середина грани по оси X"), int(korvel::ProfilePoint::MidFaceX));
-    ComboPoint->addItem(QStringLiteral("Середина грани по оси Y"), int(korvel::ProfilePoint::MidFaceY));
-    ComboPoint->addItem(QStringLiteral("Угол слитка"), int(korvel::ProfilePoint::Corner));
-    ComboPoint->addItem(QStringLiteral("Центр слитка"), int(korvel::ProfilePoint::Centre));
+    ComboPoint->addItem(QStringLiteral("Середина грани по оси X"), int(korvel::SectionPoint::MidFaceX));
+    ComboPoint->addItem(QStringLiteral("Середина грани по оси Y"), int(korvel::SectionPoint::MidFaceY));
+    ComboPoint->addItem(QStringLiteral("Угол слитка"), int(korvel::SectionPoint::Corner));
+    ComboPoint->addItem(QStringLiteral("Центр слитка"), int(korvel::SectionPoint::Centre));
     left->addWidget(ComboPoint);
     root->addLayout(left, 0);
 
@@ -172,7 +172,7 @@ void TFormCompare::RemoveSelected() {
 
 void TFormCompare::fillChart() {
     Chart->removeAllSeries();
-    const auto point = static_cast<korvel::ProfilePoint>(ComboPoint->currentData().toInt());
+    const auto point = static_cast<korvel::SectionPoint>(ComboPoint->currentData().toInt());
     const korvel::ArchivedRun* latest = m_archive.Latest();
     const QList<int> shown = ShownRuns();
     double zMax = 0, tMin = INFINITY, tMax = -INFINITY;

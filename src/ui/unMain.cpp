@@ -9,10 +9,13 @@
 #include "UnCompare.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
+#include "UnProfile.h"
+#include "UnQuality.h"
 #include "UnResults.h"
 #include "UnSolve.h"
 #include "UnTemTau.h"
 #include "model/FileWrite.h"
+#include "model/ProfileExport.h"
 #include "run/UnSolveThread.h"
 
 #include <QAction>
@@ -158,6 +161,19 @@ void TFormMain::createActions() {
     connect(WindowClose1, &QAction::triggered, m_mdiArea, &QMdiArea::closeActiveSubWindow);
     // The pause button stays down while pressed; menu entry and button share that state.
     ActionsPause->setCheckable(true);
+
+    // The profile along the machine and the limits of its quality verdict.
+    WindowProfile = new QAction(QStringLiteral("Параметры по длине машины"), this);
+    WindowProfile->setObjectName(QStringLiteral("WindowProfile"));
+    WindowProfile->setProperty("category", QStringLiteral("Window"));
+    WindowProfile->setStatusTip(
+        QStringLiteral("Температуры поверхности и центра, корочка по длине машины и критерии качества"));
+    connect(WindowProfile, &QAction::triggered, this, &TFormMain::WindowProfileExecute);
+    ServisQuality = new QAction(QStringLiteral("Критерии качества"), this);
+    ServisQuality->setObjectName(QStringLiteral("ServisQuality"));
+    ServisQuality->setProperty("category", QStringLiteral("Servis"));
+    ServisQuality->setStatusTip(QStringLiteral("Пределы критериев, по которым оценивается режим охлаждения"));
+    connect(ServisQuality, &QAction::triggered, this, &TFormMain::ServisQualityExecute);
 }
 
 void TFormMain::createMenus() {
@@ -174,6 +190,7 @@ void TFormMain::createMenus() {
     QMenu* servis = menuBar()->addMenu(QStringLiteral("Сервис"));
     servis->setObjectName(QStringLiteral("MenuServis"));
     servis->addAction(ServisParamMod);
+    servis->addAction(ServisQuality);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
     window->setObjectName(QStringLiteral("MenuWindow"));
@@ -193,6 +210,7 @@ void TFormMain::createMenus() {
     window->addAction(WindowTemTau);
     window->addAction(Window3DSGraph);
     window->addAction(Window3DGraph);
+    window->addAction(WindowProfile);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     help->setObjectName(QStringLiteral("MenuHelp"));
@@ -289,6 +307,8 @@ void TFormMain::createChildWindows() {
     addChild(FormTempTau);
     FormSolve = new TFormSolve;
     addChild(FormSolve);
+    FormProfile = new TFormProfile;
+    addChild(FormProfile);
     FormIsxDan = new TFormIsxDan(m_castingData);
     FormIsxDan->SetDataGuard(&m_dataGuard);
     FormIsxDan->BindSolveAction(ActionsSolve);
@@ -311,6 +331,8 @@ void TFormMain::createChildWindows() {
     fmParamMod->hide();
     FormResults = new TFormResults(this);
     FormResults->hide();
+    fmQuality = new TfmQuality(this);
+    fmQuality->hide();
 }
 
 QMdiSubWindow* TFormMain::SubWindowOf(QWidget* child) const {
@@ -518,8 +540,10 @@ void TFormMain::ActionsSolveExecute() {
     windows.tempTau = FormTempTau;
     windows.graphS = FormGraphS;
     windows.graphC = FormGraphC;
+    windows.profile = FormProfile;
     auto* worker = new TSolveThread(m_model, m_castingData, m_dataGuard, windows, this);
     SolveThread = worker;
+    worker->SetQualityLimits(m_qualityLimits);
     connect(worker, &TSolveThread::HandedOver, this,
             [this, worker](bool start, double tau) { showRunProgress(worker, start, tau); });
     connect(worker, &TSolveThread::HandedOver, this, &TFormMain::HandedOver);
@@ -608,6 +632,10 @@ void TFormMain::takeResults(TSolveThread* worker) {
     QStringList lines;
     for (const std::string& line : korvel::DescribeResults(m_results))
         lines << LocaliseFigures(QString::fromStdString(line));
+    m_profile = worker->Profile();
+    m_key = worker->KeyFiguresNow();
+    m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_qualityLimits);
+    lines << verdictLines();
     FormResults->SetResults(heading, lines);
     LabelSummary->SetFullText((m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) +
                               ResultsSummary(m_results));
@@ -627,6 +655,8 @@ void TFormMain::discardResults() {
     m_resultsCompleted = false;
     m_results = korvel::DerivedResults();
     m_history.clear();
+    m_profile = {};
+    m_verdict.clear();
     LabelSummary->SetFullText(QString());
     if (FormResults) {
         FormResults->hide();
@@ -659,6 +689,7 @@ void TFormMain::ActionsSaveResultsExecute() {
     for (const std::string& name : korvel::ResultsCsvFiles())
         names << QString::fromStdString(name);
     names << ResultImageFiles();
+    names << ProfileResultFiles();
     QStringList present;
     for (const QString& name : names)
         if (QFileInfo::exists(QDir(dir).filePath(name))) present << name;
@@ -694,6 +725,7 @@ QString TFormMain::saveResults(const QString& dir) {
         names << QString::fromStdString(name);
     const QStringList images = ResultImageFiles();
     names << images;
+    names << ProfileResultFiles();
     for (const QString& name : names)
         if (QFileInfo(QDir(dir).filePath(name)).isDir())
             return QStringLiteral("в папке уже есть папка с именем %1").arg(name);
@@ -708,6 +740,7 @@ QString TFormMain::saveResults(const QString& dir) {
         korvel::WriteResultsCsv(QFile::encodeName(staging.path()).toStdString(),
                                 korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted});
     if (!csvError.empty()) return QString::fromStdString(csvError);
+    if (const QString error = saveProfileResults(staging.path()); !error.isEmpty()) return error;
 
     auto surfaceImage = [](SurfaceChartWindow* w) {
         const QImage image = w->HasView() ? w->RenderImage() : QImage();
@@ -747,4 +780,55 @@ void TFormMain::WindowCompareExecute() {
     FormCompare->show();
     FormCompare->raise();
     FormCompare->activateWindow();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Profile along the machine and quality verdict
+
+void TFormMain::WindowProfileExecute() {
+    showMaximizedChild(FormProfile);
+}
+
+void TFormMain::ServisQualityExecute() {
+    korvel::CastingData data;
+    {
+        QMutexLocker lock(&m_dataGuard);
+        data = m_castingData;
+    }
+    if (!fmQuality->EditLimits(m_qualityLimits, data)) return;
+    // A run going on judges its next hand-overs by the new limits; finished results are judged again.
+    if (SolveThread && SolveThread->isRunning()) SolveThread->SetQualityLimits(m_qualityLimits);
+    if (!m_hasResults) return;
+    m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_qualityLimits);
+    FormProfile->ShowVerdict(m_verdict);
+    QStringList lines = FormResults->Lines();
+    const qsizetype at = lines.indexOf(verdictLines().value(0));
+    if (at >= 0) lines.erase(lines.begin() + at, lines.end());
+    lines << verdictLines();
+    FormResults->SetResults(FormResults->Heading(), lines);
+}
+
+QStringList TFormMain::verdictLines() const {
+    QStringList lines{QStringLiteral("Критерии качества:")};
+    for (const std::string& line : korvel::DescribeVerdict(m_verdict))
+        lines << QStringLiteral("   ") + LocaliseFigures(QString::fromStdString(line));
+    return lines;
+}
+
+QStringList TFormMain::ProfileResultFiles() {
+    QStringList names;
+    for (const std::string& name : korvel::ProfileCsvFiles())
+        names << QString::fromStdString(name);
+    names << QStringLiteral("profile.png");
+    return names;
+}
+
+QString TFormMain::saveProfileResults(const QString& dir) {
+    const std::string error =
+        korvel::WriteProfileCsv(QFile::encodeName(dir).toStdString(), m_profile, m_verdict);
+    if (!error.empty()) return QString::fromStdString(error);
+    const QImage picture = FormProfile->RenderImage(QSize(1200, 600));
+    if (picture.isNull() || !picture.save(QDir(dir).filePath(QStringLiteral("profile.png")), "PNG"))
+        return QStringLiteral("не удалось записать рисунок profile.png");
+    return QString();
 }

@@ -2,7 +2,10 @@
 
 #include "cases/RunArchive.h"
 #include "model/DerivedResults.h"
+#include "model/KeyFigures.h"
+#include "model/MachineProfile.h"
 #include "model/Model.h"
+#include "model/QualityVerdict.h"
 #include "model/ResultsExport.h"
 
 #include <QMainWindow>
@@ -28,6 +31,8 @@ class TFormSolve;
 class TElidedLabel;
 class TFormResults;
 class TFormTempTau;
+class TFormProfile;
+class TfmQuality;
 class TSolveThread;
 class TfmParamMod;
 
@@ -108,6 +113,8 @@ public:
     TAboutBox* AboutBox = nullptr;
     TfmParamMod* fmParamMod = nullptr;
     TFormResults* FormResults = nullptr;
+    TFormProfile* FormProfile = nullptr; // the profile along the machine with the quality verdict
+    TfmQuality* fmQuality = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -130,7 +137,17 @@ public:
     QAction* Window3DSGraph = nullptr;
     QAction* ServisParamMod = nullptr;
     QAction* Window3DGraph = nullptr;
+    QAction* WindowProfile = nullptr;
+    QAction* ServisQuality = nullptr;
     QToolBar* ToolBar1 = nullptr;
+
+    // The profile along the machine and the quality verdict of the latest run with results, and the
+    // limits the verdict is judged by.
+    const korvel::MachineProfile& ResultsProfile() const { return m_profile; }
+    const std::vector<korvel::CriterionResult>& ResultsVerdict() const { return m_verdict; }
+    korvel::QualityLimits& QualityLimits() { return m_qualityLimits; }
+    // The files the saved results add for them: profile and verdict tables, the profile's picture.
+    static QStringList ProfileResultFiles();
 
     // Status bar: the latest run's summary, the slice's distance from the meniscus, the shell at the
     // middles of the faces and the run's progress.
@@ -154,6 +171,8 @@ public slots:
     void Window3DSGraphExecute();
     void Window3DGraphExecute();
     void ServisParamModExecute();
+    void WindowProfileExecute();
+    void ServisQualityExecute();
     void SolveThreadTerminate();
     void PrepareSolveWindow();
     // Tiles the child windows horizontally: every window that is not minimised gets the full width of
@@ -195,6 +214,9 @@ private:
     // Writes the CSV files and the pictures into dir; empty on success, else what went wrong.
     QString saveResults(const QString& dir);
     void shutdownRun();
+    // The verdict's lines for the summary of the run, and the profile's files in dir.
+    QStringList verdictLines() const;
+    QString saveProfileResults(const QString& dir);
 
     korvel::Model& m_model;
     korvel::CastingData m_castingData;
@@ -214,4 +236,9 @@ private:
     korvel::DerivedResults m_results;
     std::vector<korvel::ChartSample> m_history;
     korvel::RunArchive m_archive;
+
+    korvel::QualityLimits m_qualityLimits;
+    korvel::MachineProfile m_profile;
+    korvel::KeyFigures m_key;
+    std::vector<korvel::CriterionResult> m_verdict;
 };

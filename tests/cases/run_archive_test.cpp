@@ -52,7 +52,7 @@ TEST(RunArchive, ProfileAgainstTheDistanceFromTheMeniscus) {
     ASSERT_EQ(face.size(), 5u);
     EXPECT_DOUBLE_EQ(face[2].first, 1.8 * 120 / 60); // 3.6 m after two minutes at 1.8 m/min
     EXPECT_EQ(face[2].second, 1400 - 20.0);
-    EXPECT_EQ(TemperatureProfile(r, ProfilePoint::MidFaceY)[4].second, 1400 - 80.0);
-    EXPECT_EQ(TemperatureProfile(r, ProfilePoint::Centre)[0].second, 1401.0);
-    EXPECT_EQ(TemperatureProfile(r, ProfilePoint::Corner)[0].second, 1402.0);
+    EXPECT_EQ(TemperatureProfile(r, SectionPoint::MidFaceY)[4].second, 1400 - 80.0);
+    EXPECT_EQ(TemperatureProfile(r, SectionPoint::Centre)[0].second, 1401.0);
+    EXPECT_EQ(TemperatureProfile(r, SectionPoint::Corner)[0].second, 1402.0);
 }

@@ -109,6 +109,9 @@ TEST_F(Batch, JsonIsReplacedWholeOrNotAtAll) {
     EXPECT_EQ(ReadAll(json).rfind("{\"Tau\": 10,", 0), 0u);
 }
 
+// The CSV files of a run: case, history, four fields, results, profile along the machine, verdict.
+constexpr std::ptrdiff_t kCsvFiles = 9;
+
 // A CSV write that fails half way (the small files fit, a large field file does not) leaves every
 // old file as it was and adds none.
 TEST_F(Batch, CsvFilesAreReplacedAllOrNone) {
@@ -117,14 +120,14 @@ TEST_F(Batch, CsvFilesAreReplacedAllOrNone) {
     std::vector<std::pair<fs::path, std::string>> before;
     for (const auto& e : fs::directory_iterator(csv))
         before.emplace_back(e.path(), ReadAll(e.path()));
-    ASSERT_EQ(before.size(), 7u);
+    ASSERT_EQ(static_cast<std::ptrdiff_t>(before.size()), kCsvFiles);
     const Result r = Run("L=60 M=60 --steps 10 --csv '" + csv.string() + "'", "trap '' XFSZ; ulimit -f 16;");
     EXPECT_EQ(r.rc, 1) << r.err;
     EXPECT_NE(r.err.find("CSV-файлы не записаны"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("файл превышает допустимый размер"), std::string::npos) << r.err;
     for (const auto& [path, text] : before)
         EXPECT_EQ(ReadAll(path), text) << path;
-    EXPECT_EQ(std::distance(fs::directory_iterator(csv), fs::directory_iterator()), 7);
+    EXPECT_EQ(std::distance(fs::directory_iterator(csv), fs::directory_iterator()), kCsvFiles);
     // The case of the new run is nowhere: its grid would say L,60.
     EXPECT_EQ(ReadAll(csv / "case.csv").find("\nL,60,"), std::string::npos);
 }
@@ -150,12 +153,12 @@ TEST_F(Batch, FilesAreTheSameInEveryLocale) {
     const std::string json = ReadAll(dir_ / "c.json");
     EXPECT_EQ(json, ReadAll(dir_ / "ru.json"));
     EXPECT_NE(json.find("\"Tau\": 120,"), std::string::npos);
-    int files = 0;
+    std::ptrdiff_t files = 0;
     for (const auto& e : fs::directory_iterator(dir_ / "c")) {
         EXPECT_EQ(ReadAll(e.path()), ReadAll(dir_ / "ru" / e.path().filename())) << e.path();
         ++files;
     }
-    EXPECT_EQ(files, 7);
+    EXPECT_EQ(files, kCsvFiles);
 }
 
 // The 130 mm billet at 2.0 m/min on an 80 x 80 grid goes numerically unstable: the run is stopped with

@@ -5,6 +5,7 @@
 #include "ui/UnAbout.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnParamMod.h"
+#include "ui/UnProfile.h"
 #include "ui/UnSolve.h"
 #include "ui/UnTemTau.h"
 #include "ui/unMain.h"
@@ -55,18 +56,20 @@ private slots:
         QCOMPARE(m_model.state.Tem.Rows(), 11);
         QCOMPARE(m_model.state.Tem.Cols(), 11);
         const QList<QMdiSubWindow*> subs = w->MdiArea()->subWindowList(QMdiArea::CreationOrder);
-        QCOMPARE(subs.size(), 5);
+        QCOMPARE(subs.size(), 6);
         QCOMPARE(subs[0]->widget(), static_cast<QWidget*>(w->FormGraphS));
         QCOMPARE(subs[1]->widget(), static_cast<QWidget*>(w->FormGraphC));
         QCOMPARE(subs[2]->widget(), static_cast<QWidget*>(w->FormTempTau));
         QCOMPARE(subs[3]->widget(), static_cast<QWidget*>(w->FormSolve));
-        QCOMPARE(subs[4]->widget(), static_cast<QWidget*>(w->FormIsxDan));
+        QCOMPARE(subs[4]->widget(), static_cast<QWidget*>(w->FormProfile));
+        QCOMPARE(subs[5]->widget(), static_cast<QWidget*>(w->FormIsxDan));
         for (QMdiSubWindow* s : subs)
             QVERIFY2(s->isVisible(), qPrintable(s->windowTitle()));
-        QVERIFY(subs[4]->isMaximized());
-        QCOMPARE(w->MdiArea()->activeSubWindow(), subs[4]);
-        QCOMPARE(w->MdiArea()->subWindowList(QMdiArea::StackingOrder).last(), subs[4]);
-        QCOMPARE(subs[4]->windowTitle(), QStringLiteral("Исходные данные для расчета"));
+        QVERIFY(subs[5]->isMaximized());
+        QCOMPARE(w->MdiArea()->activeSubWindow(), subs[5]);
+        QCOMPARE(w->MdiArea()->subWindowList(QMdiArea::StackingOrder).last(), subs[5]);
+        QCOMPARE(subs[5]->windowTitle(), QStringLiteral("Исходные данные для расчета"));
+        QCOMPARE(subs[4]->windowTitle(), QStringLiteral("Параметры по длине машины"));
         QVERIFY(!w->AboutBox->isVisible());
         QVERIFY(!w->fmParamMod->isVisible());
     }
@@ -134,12 +137,12 @@ private slots:
         QCOMPARE(actionNames(top[0]->menu()->actions()),
                  (QStringList{"ActionsEnter", "ActionsSolve", "ActionsPause", "ActionsStop", "ActionsResults",
                               "-", "ActionsExit"}));
-        QCOMPARE(actionNames(top[1]->menu()->actions()), QStringList{"ServisParamMod"});
+        QCOMPARE(actionNames(top[1]->menu()->actions()), (QStringList{"ServisParamMod", "ServisQuality"}));
         const QList<QAction*> window = top[2]->menu()->actions();
         QCOMPARE(actionNames(window),
                  (QStringList{"WindowTileHorizontal1", "WindowCascade1", "WindowMinimizeAll1",
                               "WindowClose1MenuItem", "WindowOpenAll", "-", "WindowIsxDan", "WindowTemTau",
-                              "Window3DSGraph", "Window3DGraph", "-", "WindowCompare"}));
+                              "Window3DSGraph", "Window3DGraph", "WindowProfile", "-", "WindowCompare"}));
         QCOMPARE(window[3]->text(), QStringLiteral("З&акрыть окно"));
         QCOMPARE(actionNames(top[3]->menu()->actions()), QStringList{"HelpAbout"});
     }
@@ -175,7 +178,7 @@ private slots:
         QMdiSubWindow* solve = w->SubWindowOf(w->FormSolve);
         solve->close();
         QVERIFY(solve->isMinimized());
-        QCOMPARE(w->MdiArea()->subWindowList().size(), 5);
+        QCOMPARE(w->MdiArea()->subWindowList().size(), 6);
         // The menu entry runs the same action.
         w->WindowOpenAll->trigger();
         w->MdiArea()->setActiveSubWindow(w->SubWindowOf(w->FormTempTau));
@@ -216,7 +219,7 @@ private slots:
         const QRect area = w->MdiArea()->viewport()->rect();
         const QList<QMdiSubWindow*> subs = w->MdiArea()->subWindowList(QMdiArea::CreationOrder);
         int y = 0;
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < 5; ++k) {
             const QRect g = subs[k]->geometry();
             QVERIFY2(!subs[k]->isMinimized() && !subs[k]->isMaximized(), qPrintable(subs[k]->windowTitle()));
             QCOMPARE(g.left(), 0);
@@ -225,16 +228,16 @@ private slots:
             y = g.bottom() + 1;
         }
         // The minimised data window keeps a strip at the bottom that no tiled window covers.
-        const QRect icon = subs[4]->geometry();
-        QVERIFY(subs[4]->isMinimized());
+        const QRect icon = subs[5]->geometry();
+        QVERIFY(subs[5]->isMinimized());
         QVERIFY2(y <= icon.top(),
                  qPrintable(QStringLiteral("tiled down to %1, icon at %2").arg(y).arg(icon.top())));
         QCOMPARE(icon.bottom(), area.bottom());
-        // All five tiled: each gets a fifth of the height.
-        subs[4]->showNormal();
+        // All six tiled: each gets a sixth of the height.
+        subs[5]->showNormal();
         w->TileHorizontal();
         for (QMdiSubWindow* s : subs)
-            QVERIFY2(std::abs(s->height() - area.height() / 5) <= 1,
+            QVERIFY2(std::abs(s->height() - area.height() / 6) <= 1,
                      qPrintable(QString::number(s->height())));
         // A maximised window is restored before tiling.
         subs[2]->showMaximized();

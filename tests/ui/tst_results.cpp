@@ -1,6 +1,7 @@
 // What a run leaves for the engineer: progress, distance and shell in the status bar while it runs,
 // the summary and the results window at its end, and the export of tables and pictures into a folder.
 #include "model/DerivedResults.h"
+#include "model/QualityVerdict.h"
 #include "model/ResultsExport.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnResults.h"
@@ -61,7 +62,7 @@ QStringList allFiles() {
     QStringList names;
     for (const std::string& n : korvel::ResultsCsvFiles())
         names << QString::fromStdString(n);
-    return names << TFormMain::ResultImageFiles();
+    return names << TFormMain::ResultImageFiles() << TFormMain::ProfileResultFiles();
 }
 
 struct Seen {
@@ -231,6 +232,11 @@ private slots:
         QStringList expected;
         for (const std::string& line : korvel::DescribeResults(r))
             expected << LocaliseFigures(QString::fromStdString(line));
+        // Then the quality verdict.
+        expected << QStringLiteral("Критерии качества:");
+        QCOMPARE(w->ResultsVerdict().size(), std::size_t(6));
+        for (const std::string& line : korvel::DescribeVerdict(w->ResultsVerdict()))
+            expected << QStringLiteral("   ") + LocaliseFigures(QString::fromStdString(line));
         QCOMPARE(w->FormResults->Lines(), expected);
         QCOMPARE(w->FormResults->TextResults->text(), expected.join(QLatin1Char('\n')));
         // Wide enough for its longest line.

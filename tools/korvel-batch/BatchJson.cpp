@@ -38,7 +38,7 @@ void Field(std::string& out, const Model& m, const NodeField& field) {
 } // namespace
 
 std::string BatchJson(const Model& m, long long steps, const std::vector<ChartSample>& history,
-                      const DerivedResults& r) {
+                      const DerivedResults& r, const std::string& more) {
     const ModelState& s = m.state;
     std::string out;
     out.reserve(64 * static_cast<std::size_t>(m.params.L * m.params.M) * 10 + 200 * history.size());
@@ -95,7 +95,9 @@ std::string BatchJson(const Model& m, long long steps, const std::vector<ChartSa
         {"reheatFaceY", r.reheatFaceY},
         {"reheatFaceYZ", r.reheatFaceYZ}};
     Values(out, results, std::size(results));
-    out += "}}\n";
+    out += '}';
+    out += more;
+    out += "}\n";
     return out;
 }
 

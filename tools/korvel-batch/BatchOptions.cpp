@@ -2,8 +2,8 @@
 
 #include "model/ResultsExport.h"
 
-#include <charconv>
 #include "cases/CaseBatch.h"
+#include <charconv>
 
 #include <cerrno>
 #include <cmath>
@@ -124,6 +124,23 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             if (!next(o.caseFile) || !OptionValueOk(a, o.caseFile, error)) return false;
         } else if (a == "--save-case") {
             if (!next(o.saveCase) || !OptionValueOk(a, o.saveCase, error)) return false;
+        } else if (a == "--limit") {
+            std::string v;
+            if (!next(v)) return false;
+            const auto eq = v.find('=');
+            double value = 0;
+            if (eq == std::string::npos || !ParseNumber(v.substr(eq + 1), value)) {
+                error = "--limit: нужно КРИТЕРИЙ=ЧИСЛО, а не «" + v + "»";
+                return false;
+            }
+            if (const std::string why = SetQualityLimit(o.limits, v.substr(0, eq), value); !why.empty()) {
+                error = "--limit: " + why;
+                return false;
+            }
+            if (const std::string why = CheckQualityLimits(o.limits); !why.empty()) {
+                error = "--limit: " + why;
+                return false;
+            }
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
             const std::string key = a.substr(0, eq);
             double value = 0;

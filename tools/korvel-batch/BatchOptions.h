@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Model.h"
+#include "model/QualityVerdict.h"
 
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ struct BatchOptions {
     std::string caseFile; // start from this case file instead (then the overrides apply)
     std::string saveCase; // write the case of the run here instead of running it
     std::vector<std::pair<std::string, double>> overrides;
+    QualityLimits limits; // the quality criteria's limits (--limit KEY=VALUE)
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.

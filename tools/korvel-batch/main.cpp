@@ -2,10 +2,12 @@
 
 #include "BatchJson.h"
 #include "BatchOptions.h"
-#include "model/FileWrite.h"
 #include "Version.h"
 #include "cases/CaseBatch.h"
+#include "model/FileWrite.h"
 #include "model/HeadlessRun.h"
+#include "model/KeyFigures.h"
+#include "model/ProfileExport.h"
 #include "model/ResultsExport.h"
 
 #include <algorithm>
@@ -43,7 +45,12 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
   --steps N     выполнить не более N шагов
   --json FILE   записать итоговые поля, скаляры и историю температур в FILE (JSON)
   --csv DIR     записать результаты в CSV-файлы в папку DIR (данные варианта, история,
-                поля, итоги); папка создается, если ее нет
+                поля, итоги, профиль по длине машины, критерии качества); папка создается,
+                если ее нет
+  --limit KEY=VALUE
+                предел критерия качества: mouldExitShell (мм, 8), reheating (К, 100),
+                ductilityLow, ductilityHigh (°C, 700 и 900), straightening (м от мениска;
+                по умолчанию Lkrist + π·Rkorvel/2), centreCarbon, centreSulphur (без предела)
   --help        эта справка
   --version     версия программы
 
@@ -188,6 +195,7 @@ int main(int argc, char** argv) {
     const auto wall0 = std::chrono::steady_clock::now();
     const std::clock_t cpu0 = std::clock();
     ResultsTracker tracker;
+    MachineProfile profile;
     const RunOutcome out = RunHeadless(
         m,
         [&](const Model& state, bool first) {
@@ -195,9 +203,12 @@ int main(int argc, char** argv) {
                 history.push_back(SampleChartNodes(state));
                 progress.Step(shown += 10);
             }
+            RecordProfile(profile, state);
         },
         o.steps, &tracker);
     const DerivedResults results = tracker.Results(m);
+    const std::vector<CriterionResult> verdict =
+        JudgeQuality(ComputeKeyFigures(m, results, out.end == RunEnd::Finished), profile, m.data, o.limits);
     const double cpu = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
 
@@ -222,12 +233,22 @@ int main(int argc, char** argv) {
     PrintSummary(m, out.steps, out.end, cpu, wall);
     for (const std::string& line : DescribeResults(results))
         std::printf("%s\n", line.c_str());
+    std::printf("Критерии качества:\n");
+    for (const std::string& line : DescribeVerdict(verdict))
+        std::printf("  %s\n", line.c_str());
     std::fflush(stdout);
     int rc = 0;
     if (!o.csvDir.empty()) {
         std::string err = MakeFolder(o.csvDir);
-        if (err.empty())
-            err = WriteResultsCsv(o.csvDir, RunRecord{m, history, results, out.end == RunEnd::Finished});
+        if (err.empty()) {
+            std::vector<FileContent> files;
+            const std::string base = o.csvDir.back() == '/' ? o.csvDir : o.csvDir + "/";
+            for (CsvFile& f : ResultsCsv(RunRecord{m, history, results, out.end == RunEnd::Finished}))
+                files.push_back({base + f.name, std::move(f.text)});
+            for (CsvFile& f : ProfileCsv(profile, verdict))
+                files.push_back({base + f.name, std::move(f.text)});
+            err = WriteFilesAtomically(files);
+        }
         if (!err.empty()) {
             std::fprintf(stderr, "korvel-batch: CSV-файлы не записаны, прежние файлы не изменены: %s\n",
                          err.c_str());
@@ -235,8 +256,8 @@ int main(int argc, char** argv) {
         }
     }
     if (!o.json.empty()) {
-        if (const std::string err =
-                WriteFilesAtomically({{o.json, BatchJson(m, out.steps, history, results)}});
+        if (const std::string err = WriteFilesAtomically(
+                {{o.json, BatchJson(m, out.steps, history, results, ProfileVerdictJson(profile, verdict))}});
             !err.empty()) {
             std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n", err.c_str());
             rc = 1;
