@@ -1,0 +1,182 @@
+// The windows at the sizes the frame gives them: the cross-section window's composition scaled into its
+// client area, the data window scrolling below its natural size, and pictures rendered at a fixed size.
+#include "components/PaintIsoLine.h"
+#include "components/PaintIsoZone.h"
+#include "components/SchemaKorvel.h"
+#include "ui/UnSolve.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// Where a child lies in the window's coordinates.
+QRect InWindow(const QWidget* window, const QWidget* child) {
+    return QRect(child->mapTo(window, QPoint(0, 0)), child->size());
+}
+
+QString Describe(const QRect& r) {
+    return QStringLiteral("(%1, %2) %3 x %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+class TestWindowFit : public QObject {
+    Q_OBJECT
+
+private:
+    // Every label, the field and the whole colour scale with its marks lie inside the client area.
+    static void checkAllInside(const TFormSolve& w) {
+        const QRect client = w.rect();
+        QList<const QWidget*> parts{w.pzPaintIsoZone1, w.pzPaintIsoLine1, w.LabelTL, w.LabelTS,
+                                    w.BarTL,           w.BarTS,           w.Label1,  w.LabelSlitok,
+                                    w.Label2,          w.TauProcess,      w.Label3,  w.LabLmenisk};
+        for (int k = 1; k <= 8; ++k)
+            parts << w.TemBound(k);
+        for (const QWidget* p : parts) {
+            const QRect r = InWindow(&w, p);
+            QVERIFY2(client.contains(r),
+                     qPrintable(QStringLiteral("%1 at %2 outside %3 x %4")
+                                    .arg(p->objectName().isEmpty()
+                                             ? QString::fromLatin1(p->metaObject()->className())
+                                             : p->objectName(),
+                                         Describe(r))
+                                    .arg(client.width())
+                                    .arg(client.height())));
+            if (const auto* l = qobject_cast<const QLabel*>(p))
+                QVERIFY2(l->font().pixelSize() >= TFormSolve::kMinTextPixels, qPrintable(l->text()));
+        }
+        // The scale's labels fit beside its colour bar.
+        QVERIFY(w.pzPaintIsoLine1->WidthColorGrade() < w.pzPaintIsoLine1->width());
+        QVERIFY(w.Panel1->rect().contains(w.Panel1->childrenRect()));
+    }
+
+private slots:
+    // Tiled on a 1366 x 768 screen the window gets a strip about 1360 wide and 120 to 150 high; maximised,
+    // or narrow and tall, or tiny, the composition still shows whole.
+    void crossSectionShowsEverythingAtAnySize_data() {
+        QTest::addColumn<QSize>("client");
+        QTest::newRow("tiled 1366x768") << QSize(1358, 122);
+        QTest::newRow("tiled 1920x1080") << QSize(1912, 160);
+        QTest::newRow("maximised 1366x768") << QSize(1358, 600);
+        QTest::newRow("narrow and tall") << QSize(320, 700);
+        QTest::newRow("design") << QSize(627, 364);
+        QTest::newRow("twice the design") << QSize(1372, 728);
+        QTest::newRow("smallest") << QSize(200, 90);
+    }
+    void crossSectionShowsEverythingAtAnySize() {
+        QFETCH(QSize, client);
+        TFormSolve w;
+        w.resize(client);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), client);
+        if (client != TFormSolve::DesignSize()) {
+            // At the design size the design's own frame holds; everywhere else the whole composition.
+            checkAllInside(w);
+        } else {
+            for (int k = 1; k <= 8; ++k)
+                QVERIFY(w.rect().contains(InWindow(&w, w.TemBound(k))));
+        }
+    }
+
+    // The composition is scaled uniformly: where the height limits it, every element is at its design
+    // place times the factor, and sizes follow.
+    void crossSectionScalesUniformly() {
+        TFormSolve w;
+        w.resize(2000, 728); // the height limits: factor 2
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.CurrentScale(), 2.0);
+        QCOMPARE(w.pzSchemaKorvel1->geometry(), QRect(0, 0, 1570, 834));
+        QCOMPARE(w.Panel1->pos(), QPoint(576, 64));
+        QCOMPARE(w.pzPaintIsoZone1->geometry(), QRect(80, 32, 436, 434));
+        QCOMPARE(w.pzPaintIsoLine1->geometry(), QRect(594, 34, 146, 402));
+        QCOMPARE(w.pzPaintIsoLine1->WidthColorGrade(), 60);
+        QCOMPARE(w.pzPaintIsoLine1->font().pixelSize(), 22);
+        QCOMPARE(w.TemBound1->pos(), QPoint(34, 466));
+        QCOMPARE(w.TemBound4->pos(), QPoint(530, 226));
+        QCOMPARE(w.TemBound(1)->font().pixelSize(), 22);
+        QCOMPARE(w.TauProcess->font().pixelSize(), 32);
+        QCOMPARE(w.BarTS->geometry(), QRect(668, 312, 120, 6));
+
+        // Back at the design size everything is where the design puts it.
+        w.resize(TFormSolve::DesignSize());
+        QTRY_COMPARE(w.CurrentScale(), 1.0);
+        QCOMPARE(w.pzSchemaKorvel1->geometry(), QRect(0, 0, 785, 417));
+        QCOMPARE(w.Panel1->pos(), QPoint(288, 32));
+        QCOMPARE(w.pzPaintIsoZone1->geometry(), QRect(40, 16, 218, 217));
+        QCOMPARE(w.pzPaintIsoLine1->geometry(), QRect(297, 17, 73, 201));
+        QCOMPARE(w.pzPaintIsoLine1->WidthColorGrade(), 30);
+        QCOMPARE(w.pzPaintIsoLine1->font().pixelSize(), 11);
+        const QPoint bound[9] = {{},       {17, 233}, {137, 233}, {241, 233}, {265, 113},
+                                 {241, 1}, {137, 1},  {25, 1},    {1, 113}};
+        for (int k = 1; k <= 8; ++k) {
+            QCOMPARE(w.TemBound(k)->pos(), bound[k]);
+            QCOMPARE(w.TemBound(k)->font().pixelSize(), 11);
+        }
+        QCOMPARE(w.LabelSlitok->pos(), QPoint(129, 24));
+        QCOMPARE(w.Label3->pos(), QPoint(56, 120));
+        QCOMPARE(w.TauProcess->font().pixelSize(), 16);
+        QCOMPARE(w.LabelTL->pos(), QPoint(371, 41));
+        QCOMPARE(w.LabelTS->pos(), QPoint(371, 140));
+        QCOMPARE(w.BarTL->geometry(), QRect(333, 57, 60, 3));
+        QCOMPARE(w.BarTS->geometry(), QRect(334, 156, 60, 3));
+    }
+
+    // Texts never shrink below the legible minimum, and the factor never jumps as the width grows.
+    void crossSectionTextAndScaleContinuity() {
+        TFormSolve w;
+        double previous = 0;
+        for (int width = 200; width <= 1400; width += 7) {
+            const double s = w.CompositionScale(QSize(width, 364));
+            QVERIFY2(s >= previous - 1e-12, qPrintable(QString::number(width)));
+            QVERIFY2(s - previous < 0.03 || previous == 0, qPrintable(QString::number(width)));
+            previous = s;
+        }
+        QCOMPARE(w.CompositionScale(TFormSolve::DesignSize()), 1.0);
+        w.resize(1358, 122);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY2(w.CurrentScale() < 0.5, qPrintable(QString::number(w.CurrentScale())));
+        for (int k = 1; k <= 8; ++k)
+            QCOMPARE(w.TemBound(k)->font().pixelSize(), TFormSolve::kMinTextPixels);
+    }
+
+    // The picture comes out at the size asked for, the composition scaled into it, whatever the window's
+    // own size; the window is left as it was.
+    void crossSectionPictureAtAnySize() {
+        TFormSolve w;
+        w.resize(400, 120);
+        w.pzPaintIsoZone1->SetNodeValue(0, 0, 1700); // above every level: the first grade
+        w.TemBound1->setText(QStringLiteral("1234"));
+        const QSize size(2 * 686, 2 * 364);
+        const QImage picture = w.RenderPicture(size);
+        QCOMPARE(picture.size(), size);
+        QCOMPARE(w.size(), QSize(400, 120));
+        // Factor 2: the field is at (2 * (288 + 40), 2 * (32 + 16)), 436 x 434. Unprepared, every node but
+        // the corner is at 1000, below every level of 1600: the last grade's colour.
+        const QColor last = TpzPaintIsoLine::FixedGradeColor(5);
+        const QColor centre = picture.pixelColor(656 + 300, 96 + 100);
+        QVERIFY2(centre == last, qPrintable(centre.name()));
+        // Near the corner node (bottom left) the value is above 1600: the first grade, white.
+        const QColor corner = picture.pixelColor(656 + 3, 96 + 434 - 3);
+        QVERIFY2(corner == TpzPaintIsoLine::FixedGradeColor(0), qPrintable(corner.name()));
+        QVERIFY(RenderPictureIsNotBlank(picture));
+    }
+
+private:
+    static bool RenderPictureIsNotBlank(const QImage& image) {
+        const QRgb first = image.pixel(0, 0);
+        for (int y = 0; y < image.height(); y += 7)
+            for (int x = 0; x < image.width(); x += 7)
+                if (image.pixel(x, y) != first) return true;
+        return false;
+    }
+};
+
+QTEST_MAIN(TestWindowFit)
+#include "tst_windowfit.moc"
