@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QtDataVisualization/Q3DCamera>
@@ -252,6 +253,25 @@ QImage SurfaceChartWindow::RenderImage(QSize size) {
         size = m_container && m_container->size().isValid() && m_container->width() > 1 ? m_container->size()
                                                                                         : QSize(500, 400);
     return m_graph->renderToImage(0, size);
+}
+
+QImage SurfaceChartWindow::RenderPicture(QSize size) {
+    if (size.isEmpty()) return QImage();
+    if (m_graph) {
+        const QImage image = RenderImage(size);
+        if (!image.isNull() && image.size() == size) return image;
+        if (!image.isNull()) return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    QFont f = font();
+    f.setPixelSize(std::max(12, size.height() / 30));
+    p.setFont(f);
+    p.drawText(image.rect(), Qt::AlignCenter,
+               windowTitle() + QLatin1Char('\n') + (m_placeholder ? m_placeholder->text() : QString()));
+    p.end();
+    return image;
 }
 
 bool SurfaceChartWindow::SaveImage(const QString& fileName) {

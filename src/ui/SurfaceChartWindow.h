@@ -52,6 +52,9 @@ public:
     void Rotate();
     // Picture of the 3-D view (null without one).
     QImage RenderImage(QSize size = QSize());
+    // The window's picture at the given size whatever its own size and state: the 3-D view, or without
+    // one a plain picture saying so.
+    QImage RenderPicture(QSize size);
     bool SaveImage(const QString& fileName);
     void CopyToClipboard();
 

@@ -6,12 +6,14 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -293,6 +295,46 @@ QImage TFormTempTau::ChartImage() {
     QPainter p(&image);
     ChartView1->render(&p);
     Legend1->render(&p, QPoint(0, ChartView1->height()));
+    p.end();
+    return image;
+}
+
+QImage TFormTempTau::RenderPicture(QSize size) const {
+    if (size.isEmpty()) return QImage();
+    // A twin of this window at the picture's size, with the same points and axis ranges.
+    TFormTempTau twin;
+    twin.setAttribute(Qt::WA_DontShowOnScreen);
+    for (int k = 0; k < 6; ++k)
+        twin.m_series[static_cast<std::size_t>(k)]->replace(m_series[static_cast<std::size_t>(k)]->points());
+    twin.m_minX = m_minX;
+    twin.m_maxX = m_maxX;
+    twin.m_minY = m_minY;
+    twin.m_maxY = m_maxY;
+    twin.m_hasData = m_hasData;
+    twin.applyRanges();
+    if (m_zoomed) {
+        twin.m_settingRange = true;
+        twin.AxisBottom->setRange(AxisBottom->min(), AxisBottom->max());
+        twin.AxisLeft->setRange(AxisLeft->min(), AxisLeft->max());
+        twin.AxisBottom->setTickCount(AxisBottom->tickCount());
+        twin.AxisLeft->setTickCount(AxisLeft->tickCount());
+        twin.m_settingRange = false;
+    }
+    // The tool bar is not part of the picture.
+    twin.ChartTool1->hide();
+    twin.resize(size);
+    twin.ensurePolished();
+    QResizeEvent resize(size, size);
+    QCoreApplication::sendEvent(&twin, &resize);
+    twin.layout()->setGeometry(QRect(QPoint(0, 0), size));
+    twin.layout()->activate();
+    twin.Chart1->resize(twin.ChartView1->size());
+    twin.Chart1->layout()->activate();
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(palette().window().color());
+    QPainter p(&image);
+    static_cast<QWidget*>(twin.ChartView1)->render(&p, twin.ChartView1->pos());
+    twin.Legend1->render(&p, twin.Legend1->pos());
     p.end();
     return image;
 }

@@ -36,6 +36,8 @@ public:
     void ZoomIn();
     void ZoomOut();
     QImage ChartImage();
+    // The chart with its legend drawn at the given size, whatever the window's own size and state.
+    QImage RenderPicture(QSize size) const;
     bool SaveImage(const QString& fileName);
     void CopyToClipboard();
 

@@ -583,8 +583,8 @@ void TFormMain::takeResults(TSolveThread* worker) {
     LabelSummary->SetFullText((m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) +
                               ResultsSummary(m_results));
     updateActions();
-    // A stopped run was ended on purpose: its figures wait in the menu instead of popping up.
-    if (m_resultsCompleted) ActionsResultsExecute();
+    // The figures wait behind their action (the summary is in the status bar): the end of a run never
+    // covers the charts nor takes the keyboard from where the user is typing.
 }
 
 void TFormMain::discardResults() {
@@ -610,6 +610,11 @@ void TFormMain::ActionsResultsExecute() {
 QStringList TFormMain::ResultImageFiles() {
     return {QStringLiteral("cross_section.png"), QStringLiteral("temperature.png"),
             QStringLiteral("sulphur.png"), QStringLiteral("carbon.png")};
+}
+
+QSize TFormMain::ResultPictureSize(int k) {
+    // The cross-section at twice its design size, the charts at a print-worthy size.
+    return k == 0 ? TFormSolve::DesignSize() * 2 : QSize(1600, 1000);
 }
 
 void TFormMain::ActionsSaveResultsExecute() {
@@ -673,12 +678,10 @@ QString TFormMain::saveResults(const QString& dir) {
                                                          m_model, m_history, m_results);
     if (!csvError.empty()) return QString::fromStdString(csvError);
 
-    auto surfaceImage = [](SurfaceChartWindow* w) {
-        const QImage image = w->HasView() ? w->RenderImage() : QImage();
-        return image.isNull() ? w->grab().toImage() : image;
-    };
-    const QImage pictures[] = {FormSolve->grab().toImage(), FormTempTau->ChartImage(),
-                               surfaceImage(FormGraphS), surfaceImage(FormGraphC)};
+    // Pictures at a fixed size, drawn for the file whatever the windows' size and state.
+    const QImage pictures[] = {
+        FormSolve->RenderPicture(ResultPictureSize(0)), FormTempTau->RenderPicture(ResultPictureSize(1)),
+        FormGraphS->RenderPicture(ResultPictureSize(2)), FormGraphC->RenderPicture(ResultPictureSize(3))};
     for (int k = 0; k < int(images.size()); ++k)
         if (pictures[k].isNull() || !pictures[k].save(staging.filePath(images[k]), "PNG"))
             return QStringLiteral("не удалось записать рисунок %1").arg(images[k]);

@@ -67,6 +67,8 @@ public:
     // The pictures saved beside the CSV files, in this order: cross-section, temperature chart,
     // sulphur, carbon.
     static QStringList ResultImageFiles();
+    // The size of each of those pictures, in the same order.
+    static QSize ResultPictureSize(int k);
 
     korvel::Model& Model() { return m_model; }
     // The casting data the data window writes and a run reads at every step, and their lock.
