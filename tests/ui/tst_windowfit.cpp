@@ -3,10 +3,16 @@
 #include "components/PaintIsoLine.h"
 #include "components/PaintIsoZone.h"
 #include "components/SchemaKorvel.h"
+#include "model/CastingData.h"
+#include "ui/NumericEdit.h"
+#include "ui/UnIsxDan.h"
 #include "ui/UnSolve.h"
 
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <cmath>
@@ -166,6 +172,43 @@ private slots:
         const QColor corner = picture.pixelColor(656 + 3, 96 + 434 - 3);
         QVERIFY2(corner == TpzPaintIsoLine::FixedGradeColor(0), qPrintable(corner.name()));
         QVERIFY(RenderPictureIsNotBlank(picture));
+    }
+
+    // The data window squeezed to a tiny size keeps every field at the size it has at its natural
+    // size and scrolls to reach them; given room again, it shows them all without scrolling.
+    void dataWindowScrollsInsteadOfSqueezing() {
+        korvel::CastingData data;
+        TFormIsxDan w(data);
+        w.resize(w.sizeHint().expandedTo(QSize(900, 560)));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QList<NumericEdit*> fields = w.findChildren<NumericEdit*>();
+        QVERIFY(fields.size() >= 30);
+        auto* scroll = w.findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QTRY_COMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QMap<NumericEdit*, QSize> natural;
+        for (NumericEdit* f : fields)
+            natural[f] = f->size();
+
+        w.resize(160, 90);
+        QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        QVERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        for (NumericEdit* f : fields) {
+            if (f->isHidden()) continue;
+            QVERIFY2(f->height() == natural[f].height(), qPrintable(QStringLiteral("%1: %2 high, was %3")
+                                                                        .arg(f->objectName())
+                                                                        .arg(f->height())
+                                                                        .arg(natural[f].height())));
+            QVERIFY2(f->width() >= f->minimumSizeHint().width() && f->width() >= 40,
+                     qPrintable(QStringLiteral("%1: %2 wide").arg(f->objectName()).arg(f->width())));
+        }
+        for (QGroupBox* g : w.findChildren<QGroupBox*>())
+            QVERIFY2(g->height() >= g->minimumSizeHint().height(), qPrintable(g->title()));
+        // Scrolled to the end, the last field is in view.
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+        QVERIFY(w.Currencyl4->visibleRegion().boundingRect().height() > 0);
     }
 
 private:
