@@ -53,6 +53,7 @@ SurfaceChartWindow::SurfaceChartWindow(const QString& caption, QSize designSize,
     : QWidget(parent) {
     setWindowTitle(caption);
     resize(designSize);
+    setMinimumSize(200, 100);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -47,6 +47,7 @@ constexpr double kEmptyMinY = 0, kEmptyMaxY = 1600;
 TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Температурный режим заготовки по длине Korvel"));
     resize(455, 480);
+    setMinimumSize(240, 100);
 
     Chart1 = new QChart;
     Chart1->setTitle(QString());

@@ -27,6 +27,7 @@
 #include <QMutexLocker>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -366,7 +367,32 @@ void TFormMain::TileHorizontal() {
 }
 
 void TFormMain::CascadeWindows() {
-    m_mdiArea->cascadeSubWindows();
+    // Every window that is not minimised, each offset by a title bar from the one before and all as large
+    // as the frame allows, the last created on top; the minimised ones keep their row along the bottom.
+    const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    QList<QMdiSubWindow*> cascaded;
+    int iconHeight = 0;
+    for (QMdiSubWindow* sub : subs) {
+        if (sub->isHidden()) continue;
+        if (sub->isMinimized())
+            iconHeight = std::max(iconHeight, sub->height());
+        else
+            cascaded.append(sub);
+    }
+    for (QMdiSubWindow* sub : cascaded)
+        if (sub->isMaximized()) sub->showNormal();
+    if (cascaded.isEmpty()) return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int n = int(cascaded.size());
+    const int step = std::max(
+        18, cascaded.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, cascaded.first()) + 4);
+    const int w = std::max(area.width() - (n - 1) * step, area.width() * 2 / 3);
+    const int h = std::max(area.height() - iconHeight - (n - 1) * step, (area.height() - iconHeight) / 2);
+    for (int k = 0; k < n; ++k) {
+        cascaded[k]->setGeometry(k * step, k * step, w, h);
+        cascaded[k]->raise();
+    }
+    m_mdiArea->setActiveSubWindow(cascaded.last());
 }
 
 void TFormMain::MinimizeAll() {

@@ -5,12 +5,18 @@
 #include "components/SchemaKorvel.h"
 #include "model/CastingData.h"
 #include "ui/NumericEdit.h"
+#include "ui/Un3DGraphC.h"
+#include "ui/Un3DGraphS.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnSolve.h"
+#include "ui/UnTemTau.h"
+#include "ui/unMain.h"
 
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -209,6 +215,45 @@ private slots:
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
         QVERIFY(w.Currencyl4->visibleRegion().boundingRect().height() > 0);
+    }
+
+    // In a frame of a 1366 x 768 screen: tiled as a run tiles them, the cross-section window shows all
+    // eight boundary labels and the whole colour scale; cascaded, every window keeps most of the frame.
+    void arrangementsOnAnOrdinaryScreen() {
+        korvel::Model model;
+        TFormMain w(model);
+        w.setWindowState(Qt::WindowNoState);
+        w.resize(1366, 740);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.SubWindowOf(w.FormIsxDan)->showMinimized();
+        w.TileHorizontal();
+        QCoreApplication::processEvents();
+        const QRect area = w.MdiArea()->viewport()->rect();
+        QVERIFY2(area.height() < 700, qPrintable(QString::number(area.height())));
+        QMdiSubWindow* solve = w.SubWindowOf(w.FormSolve);
+        QVERIFY2(solve->height() <= area.height() / 4 + 1, qPrintable(QString::number(solve->height())));
+        checkAllInside(*w.FormSolve);
+        for (QWidget* child : {static_cast<QWidget*>(w.FormSolve), static_cast<QWidget*>(w.FormTempTau),
+                               static_cast<QWidget*>(w.FormGraphS), static_cast<QWidget*>(w.FormGraphC)}) {
+            QVERIFY2(child->height() >= child->minimumHeight() && child->height() >= 90,
+                     qPrintable(child->windowTitle()));
+            QVERIFY(area.contains(w.SubWindowOf(child)->geometry()));
+        }
+
+        w.CascadeWindows();
+        QCoreApplication::processEvents();
+        const QList<QMdiSubWindow*> subs = w.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+        int previousTop = -1;
+        for (QMdiSubWindow* sub : subs) {
+            if (sub->isMinimized()) continue;
+            const QRect g = sub->geometry();
+            QVERIFY2(g.height() >= area.height() / 2 && g.width() >= area.width() * 2 / 3,
+                     qPrintable(sub->windowTitle() + QLatin1Char(' ') + Describe(g)));
+            QVERIFY2(area.contains(g), qPrintable(sub->windowTitle() + QLatin1Char(' ') + Describe(g)));
+            QVERIFY(g.top() > previousTop); // each title bar in sight
+            previousTop = g.top();
+        }
     }
 
 private:
