@@ -59,7 +59,7 @@ TFormSolve::TFormSolve(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Изменение температуры по сечению слитка "));
     resize(DesignSize());
     // The composition keeps its proportions at every size; this is as small as it stays legible.
-    setMinimumSize(200, 90);
+    setMinimumSize(300, 110);
 
     // The schematic is created first so that everything else lies over it.
     pzSchemaKorvel1 = new TpzSchemaKorvel(this);
@@ -180,8 +180,58 @@ void TFormSolve::applyScale(double s) {
     for (QFrame* bar : {BarTL, BarTS})
         if (bar->height() < 2) bar->resize(bar->width(), 2);
     pzPaintIsoLine1->setWidthColorGrade(std::max(1, at(30)));
+    if (s < 1) makeRoomForTexts();
     const QRect contents = Panel1->childrenRect();
     Panel1->resize(contents.right() + 1 + 2, contents.bottom() + 1 + 2);
+}
+
+void TFormSolve::makeRoomForTexts() {
+    // Texts kept at their legible minimum are larger than the scaled design leaves room for: each is
+    // moved just clear of its neighbour, so nothing covers anything (at the design size nothing moves).
+    auto moveRightOf = [](QWidget* w, const QWidget* left, int gap) {
+        const int x = left->geometry().right() + 1 + gap;
+        if (w->x() < x) w->move(x, w->y());
+    };
+    moveRightOf(LabelSlitok, Label1, 3);
+    // The panel clear of the texts on its left.
+    int leftTexts = 0;
+    for (const QLabel* l : {Label1, LabelSlitok, Label2, TauProcess, Label3, LabLmenisk})
+        leftTexts = std::max(leftTexts, l->geometry().right() + 1);
+    if (Panel1->x() < leftTexts + 4) Panel1->move(leftTexts + 4, Panel1->y());
+    // Inside the panel: the field clear of the left label and of the top row.
+    const int dx = std::max(0, TemBound8->width() + 2 - pzPaintIsoZone1->x());
+    int topRow = 0;
+    for (const QLabel* l : {TemBound5, TemBound6, TemBound7})
+        topRow = std::max(topRow, l->geometry().bottom() + 1);
+    const int dy = std::max(0, topRow + 1 - pzPaintIsoZone1->y());
+    if (dx > 0 || dy > 0) {
+        for (QObject* o : Panel1->children()) {
+            auto* w = qobject_cast<QWidget*>(o);
+            if (!w || w == TemBound8 || w == TemBound5 || w == TemBound6 || w == TemBound7) continue;
+            w->move(w->x() + dx, w->y() + dy);
+        }
+        for (QLabel* l : {TemBound5, TemBound6, TemBound7})
+            l->move(l->x() + dx, l->y());
+        TemBound8->move(TemBound8->x(), TemBound8->y() + dy);
+    }
+    // The right label clear of the field, the bottom row below it, the top row's labels apart.
+    moveRightOf(TemBound4, pzPaintIsoZone1, 1);
+    const int below = pzPaintIsoZone1->geometry().bottom() + 1;
+    for (QLabel* l : {TemBound1, TemBound2, TemBound3})
+        if (l->y() < below) l->move(l->x(), below);
+    moveRightOf(TemBound6, TemBound7, 2);
+    moveRightOf(TemBound5, TemBound6, 2);
+    moveRightOf(TemBound2, TemBound1, 2);
+    moveRightOf(TemBound3, TemBound2, 2);
+    // The scale wide enough for its figures beside the colour bar, clear of the right label; the marks
+    // beside it.
+    moveRightOf(pzPaintIsoLine1, TemBound4, 2);
+    const QFontMetrics fm(pzPaintIsoLine1->font());
+    const int textWidth = fm.horizontalAdvance(pzPaintIsoLine1->LabelText(0)) + 2;
+    if (pzPaintIsoLine1->width() < pzPaintIsoLine1->WidthColorGrade() + textWidth)
+        pzPaintIsoLine1->resize(pzPaintIsoLine1->WidthColorGrade() + textWidth, pzPaintIsoLine1->height());
+    moveRightOf(LabelTL, pzPaintIsoLine1, 2);
+    moveRightOf(LabelTS, pzPaintIsoLine1, 2);
 }
 
 void TFormSolve::resizeEvent(QResizeEvent* event) {
@@ -190,15 +240,28 @@ void TFormSolve::resizeEvent(QResizeEvent* event) {
 }
 
 void TFormSolve::fitTo(QSize client) {
-    const double s = CompositionScale(client);
+    double s = CompositionScale(client);
     if (s != m_scale) applyScale(s);
-    // Texts kept at their legible minimum can make the panel wider than its share: narrow it back in.
-    const int right = Panel1->geometry().right() + 1;
+    // Texts kept at their legible minimum can make the composition larger than its share: scale it
+    // down until it fits (the design's own frame excepted, which cuts the panel at the design width).
     const double designW = DesignSize().width();
     const double whole = double(288 + m_designPanelWidth);
     const bool designClips = client.width() > designW * designW / whole && client.width() < whole;
-    if (right > client.width() && !designClips)
-        applyScale(std::max(0.05, s * client.width() / right - 0.005));
+    auto fits = [&] {
+        QRect used = Panel1->geometry();
+        for (const QLabel* l : {Label1, LabelSlitok, Label2, TauProcess, Label3, LabLmenisk})
+            used |= l->geometry();
+        return (designClips || used.right() < client.width()) && used.bottom() < client.height();
+    };
+    if (fits()) return;
+    // The largest factor that fits, by bisection.
+    double lo = 0.05, hi = s;
+    for (int k = 0; k < 12; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        applyScale(mid);
+        (fits() ? lo : hi) = mid;
+    }
+    applyScale(lo);
 }
 
 void TFormSolve::copyDisplayFrom(const TFormSolve& other) {

@@ -85,6 +85,7 @@ private:
     void place(QWidget* w, const QRect& design, int textPixels, bool bold);
     void applyScale(double s);
     void fitTo(QSize client);
+    void makeRoomForTexts();
     void copyDisplayFrom(const TFormSolve& other);
 
     std::vector<Placement> m_placements;

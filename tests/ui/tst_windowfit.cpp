@@ -61,6 +61,18 @@ private:
             if (const auto* l = qobject_cast<const QLabel*>(p))
                 QVERIFY2(l->font().pixelSize() >= TFormSolve::kMinTextPixels, qPrintable(l->text()));
         }
+        // No text covers another text, the field or the scale.
+        QList<const QWidget*> solid{w.pzPaintIsoZone1, w.pzPaintIsoLine1, w.LabelTL, w.LabelTS};
+        for (int k = 1; k <= 8; ++k)
+            solid << w.TemBound(k);
+        for (int a = 0; a < solid.size(); ++a)
+            for (int b = a + 1; b < solid.size(); ++b)
+                QVERIFY2(!InWindow(&w, solid[a]).intersects(InWindow(&w, solid[b])),
+                         qPrintable(Describe(InWindow(&w, solid[a])) + QStringLiteral(" and ") +
+                                    Describe(InWindow(&w, solid[b]))));
+        QVERIFY(!InWindow(&w, w.Label1).intersects(InWindow(&w, w.LabelSlitok)));
+        for (const QWidget* l : {w.Label1, w.LabelSlitok, w.Label2, w.TauProcess, w.Label3, w.LabLmenisk})
+            QVERIFY(!InWindow(&w, l).intersects(InWindow(&w, w.Panel1)));
         // The scale's labels fit beside its colour bar.
         QVERIFY(w.pzPaintIsoLine1->WidthColorGrade() < w.pzPaintIsoLine1->width());
         QVERIFY(w.Panel1->rect().contains(w.Panel1->childrenRect()));
@@ -77,7 +89,7 @@ private slots:
         QTest::newRow("narrow and tall") << QSize(320, 700);
         QTest::newRow("design") << QSize(627, 364);
         QTest::newRow("twice the design") << QSize(1372, 728);
-        QTest::newRow("smallest") << QSize(200, 90);
+        QTest::newRow("smallest") << QSize(300, 110);
     }
     void crossSectionShowsEverythingAtAnySize() {
         QFETCH(QSize, client);
