@@ -1,6 +1,7 @@
 #include "UnIsxDan.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,7 +9,6 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPushButton>
-#include <QEvent>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>

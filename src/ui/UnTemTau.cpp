@@ -1,5 +1,6 @@
 #include "UnTemTau.h"
 
+#include "AxisTicks.h"
 #include "ChartTool.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QLabel>
@@ -38,20 +40,6 @@ const SeriesDef kSeries[6] = {
     {"1/4 грани по оси X", QColor(255, 255, 255)},
     {"1/4 грани по оси Y", QColor(128, 128, 128)},
 };
-
-// A round step dividing span into about `parts` parts: 1, 2 or 5 times a power of ten, never below least.
-double RoundStep(double span, int parts, double least) {
-    if (!(span > 0) || !std::isfinite(span)) return least;
-    const double raw = span / std::max(parts, 1);
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = 10 * power;
-    for (double m : {1.0, 2.0, 5.0})
-        if (m * power >= raw * (1 - 1e-9)) {
-            step = m * power;
-            break;
-        }
-    return std::max(step, least);
-}
 
 // Ranges of the axes while there are no points.
 constexpr double kEmptyMinX = 0, kEmptyMaxX = 10;
@@ -313,12 +301,28 @@ void TFormTempTau::applyRanges() {
     }
     // As many round ticks as the plot has room for: temperatures in tens or hundreds of degrees, times
     // in round minutes (or tenths of one).
-    const int yParts = std::clamp((ChartView1 ? ChartView1->height() - 40 : 300) / 30, 2, 8);
-    const int xParts = std::clamp((ChartView1 ? ChartView1->width() - 80 : 400) / 80, 2, 12);
+    // A tick label needs its own height and some padding, or the chart cuts it to an ellipsis.
+    const QFontMetrics labels(AxisLeft->labelsFont());
+    const QFontMetrics titles(AxisBottom->titleFont());
+    const int viewH = ChartView1 ? ChartView1->height() : 400;
+    const int plotH = viewH - labels.height() - (AxisBottom->isTitleVisible() ? titles.height() : 0) - 28;
+    // Ticks at multiples of the step; the range itself fits the data to a fifth of a step, so the curves
+    // fill the plot.
+    const int yTicks = std::clamp(plotH / (labels.height() + 12), 2, 9);
+    const int yParts = yTicks >= 3 ? yTicks - 1 : yTicks;
+    const int viewW = ChartView1 ? ChartView1->width() : 455;
+    const int xParts =
+        std::clamp((viewW - 90) / (labels.horizontalAdvance(QStringLiteral("00,0")) + 40), 2, 12);
     const double yStep = RoundStep(y1 - y0, yParts, 10);
     const double xStep = RoundStep(x1 - x0, xParts, 0.1);
-    double ylo = std::floor(y0 / yStep) * yStep, yhi = std::ceil(y1 / yStep) * yStep;
-    if (!(yhi > ylo)) yhi = ylo + yStep;
+    const double yMinor = std::max(10.0, yStep / 5);
+    double ylo = std::floor(y0 / yMinor) * yMinor, yhi = std::ceil(y1 / yMinor) * yMinor;
+    if (!(yhi > ylo)) yhi = ylo + yMinor;
+    if (std::ceil(ylo / yStep) * yStep > yhi + 1e-9) {
+        // Not one round tick inside: widen to the nearest ones.
+        ylo = std::floor(ylo / yStep) * yStep;
+        yhi = std::max(yhi, ylo + yStep);
+    }
     double xlo = std::floor(x0 / xStep + 1e-9) * xStep, xhi = std::ceil(x1 / xStep - 1e-9) * xStep;
     if (!(xhi > xlo)) xhi = xlo + xStep;
 
@@ -326,7 +330,7 @@ void TFormTempTau::applyRanges() {
     AxisBottom->setTickType(QValueAxis::TicksDynamic);
     AxisBottom->setTickAnchor(0);
     AxisBottom->setTickInterval(xStep);
-    AxisBottom->setLabelFormat(xStep >= 1 ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
+    AxisBottom->setLabelFormat(QStringLiteral("%.%1f").arg(StepDecimals(xStep)));
     AxisLeft->setTickType(QValueAxis::TicksDynamic);
     AxisLeft->setTickAnchor(0);
     AxisLeft->setTickInterval(yStep);

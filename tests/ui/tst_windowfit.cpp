@@ -4,6 +4,7 @@
 #include "components/PaintIsoZone.h"
 #include "components/SchemaKorvel.h"
 #include "model/CastingData.h"
+#include "ui/AxisTicks.h"
 #include "ui/NumericEdit.h"
 #include "ui/Un3DGraphC.h"
 #include "ui/Un3DGraphS.h"
@@ -266,6 +267,37 @@ private slots:
             QVERIFY(g.top() > previousTop); // each title bar in sight
             previousTop = g.top();
         }
+    }
+
+    // Round steps and node labels: worked values.
+    void axisTicks() {
+        QCOMPARE(RoundStep(715, 2, 10), 500.0);
+        QCOMPARE(RoundStep(715, 7, 10), 200.0);
+        QCOMPARE(RoundStep(30, 8, 10), 10.0); // never below tens of degrees
+        QCOMPARE(RoundStep(10, 5, 0.1), 2.0);
+        QCOMPARE(RoundStep(0.012, 5, 0), 0.005);
+        QCOMPARE(RoundStep(0, 5, 0.1), 0.1);
+        QCOMPARE(RoundStep(std::nan(""), 5, 10), 10.0);
+        QCOMPARE(StepDecimals(500), 0);
+        QCOMPARE(StepDecimals(0.5), 1);
+        QCOMPARE(StepDecimals(0.005), 3);
+        QCOMPARE(StepDecimals(0.002), 3);
+
+        QCOMPARE(NodeAxisTicks(7, 10), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+        QCOMPARE(NodeAxisTicks(100, 10), (std::vector<int>{1, 20, 40, 60, 80, 100}));
+        QCOMPARE(NodeAxisTicks(100, 11), (std::vector<int>{1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+        QCOMPARE(NodeAxisTicks(12, 10), (std::vector<int>{1, 2, 4, 6, 8, 10, 12}));
+        QCOMPARE(NodeAxisTicks(13, 6), (std::vector<int>{1, 5, 10, 13}));
+        QVERIFY(NodeAxisTicks(0, 10).empty());
+        for (int count = 1; count <= 100; ++count)
+            for (int room : {4, 6, 10, 12}) {
+                const std::vector<int> t = NodeAxisTicks(count, room);
+                QVERIFY(t.front() == 1 && t.back() == count);
+                for (std::size_t k = 1; k < t.size(); ++k)
+                    QVERIFY2(t[k] > t[k - 1], qPrintable(QStringLiteral("%1 / %2").arg(count).arg(room)));
+                QVERIFY2(int(t.size()) <= room + 1,
+                         qPrintable(QStringLiteral("%1 / %2").arg(count).arg(room)));
+            }
     }
 
 private:
