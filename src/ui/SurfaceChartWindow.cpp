@@ -276,7 +276,7 @@ SurfaceChartWindow::ViewFit SurfaceChartWindow::FitView(QSize viewSize) {
     if (viewSize.width() <= 0 || viewSize.height() <= 0) return fit;
     const double a = double(viewSize.width()) / viewSize.height();
     if (a <= 2.6) {
-        fit.zoom = float(std::clamp(80.0 * a / 1.6, 45.0, 80.0));
+        fit.zoom = float(std::clamp(72.0 * a / 1.6, 40.0, 72.0));
         return fit;
     }
     const double t = std::clamp((a - 2.6) / (13.0 - 2.6), 0.0, 1.0);
@@ -302,6 +302,7 @@ void SurfaceChartWindow::applyViewFit(bool force) {
     m_graph->setOrthoProjection(m_fitted.ortho);
     m_graph->setAspectRatio(m_fitted.aspectRatio);
     c->setCameraPosition(m_fitted.xRotation, m_fitted.yRotation, m_fitted.zoom);
+    c->setTarget(QVector3D(0.0f, m_fitted.targetY, 0.0f));
     applyValueAxis();
     // The labels grow with the flattening, which shrinks them with the box.
     QFont font = m_graph->activeTheme()->font();
@@ -355,10 +356,12 @@ QImage SurfaceChartWindow::RenderImage(QSize size) {
             m_graph->setOrthoProjection(fit.ortho);
             m_graph->setAspectRatio(fit.aspectRatio);
             c->setCameraPosition(fit.xRotation, fit.yRotation, fit.zoom);
+            c->setTarget(QVector3D(0.0f, fit.targetY, 0.0f));
             const QImage image = m_graph->renderToImage(0, size);
             m_graph->setOrthoProjection(own.ortho);
             m_graph->setAspectRatio(own.aspectRatio);
             c->setCameraPosition(own.xRotation, own.yRotation, own.zoom);
+            c->setTarget(QVector3D(0.0f, own.targetY, 0.0f));
             return image;
         }
     }

@@ -68,7 +68,9 @@ public:
         float aspectRatio = 2.0f;
         float xRotation = -40.0f;
         float yRotation = 25.0f;
-        float zoom = 80.0f;
+        float zoom = 72.0f;
+        float targetY = -0.15f;   // the camera looks a little below the box's centre: the front corner and
+                                  // its labels stay in view
         float fontPoints = 30.0f; // of the labels, before the view scales them
         int valueParts = 5;       // about how many steps on the value axis
     };

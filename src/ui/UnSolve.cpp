@@ -180,7 +180,7 @@ void TFormSolve::applyScale(double s) {
     for (QFrame* bar : {BarTL, BarTS})
         if (bar->height() < 2) bar->resize(bar->width(), 2);
     pzPaintIsoLine1->setWidthColorGrade(std::max(1, at(30)));
-    if (s < 1) makeRoomForTexts();
+    if (s != 1.0) makeRoomForTexts();
     const QRect contents = Panel1->childrenRect();
     Panel1->resize(contents.right() + 1 + 2, contents.bottom() + 1 + 2);
 }
