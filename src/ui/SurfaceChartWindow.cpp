@@ -298,21 +298,27 @@ void SurfaceChartWindow::applyViewFit(bool force) {
         return;
     const QSize size =
         m_container->size().isValid() && m_container->width() > 1 ? m_container->size() : QSize(542, 360);
-    m_fitted = FitView(size);
-    m_graph->setOrthoProjection(m_fitted.ortho);
-    m_graph->setAspectRatio(m_fitted.aspectRatio);
-    c->setCameraPosition(m_fitted.xRotation, m_fitted.yRotation, m_fitted.zoom);
-    c->setTarget(QVector3D(0.0f, m_fitted.targetY, 0.0f));
+    applyFit(FitView(size), size);
+}
+
+void SurfaceChartWindow::applyFit(const ViewFit& fit, QSize size) {
+    m_fitted = fit;
+    Q3DCamera* c = m_graph->scene()->activeCamera();
+    m_graph->setOrthoProjection(fit.ortho);
+    m_graph->setAspectRatio(fit.aspectRatio);
+    c->setCameraPosition(fit.xRotation, fit.yRotation, fit.zoom);
+    c->setTarget(QVector3D(0.0f, fit.targetY, 0.0f));
     applyValueAxis();
     // The labels grow with the flattening, which shrinks them with the box.
     QFont font = m_graph->activeTheme()->font();
-    font.setPointSizeF(m_fitted.fontPoints);
+    font.setPointSizeF(fit.fontPoints);
     if (m_graph->activeTheme()->font() != font) m_graph->activeTheme()->setFont(font);
     // Room on the node axes for a label every 45 px or so of the box's side.
     const int side = std::max(1, std::min(size.width(), size.height() * 2));
     const int labels = std::clamp(side / 45, 4, 12);
     if (m_nodeAxisX) m_nodeAxisX->SetMaxLabels(labels);
     if (m_nodeAxisZ) m_nodeAxisZ->SetMaxLabels(labels);
+    m_fittedSize = size;
 }
 
 bool SurfaceChartWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -352,16 +358,10 @@ QImage SurfaceChartWindow::RenderImage(QSize size) {
         const bool userView =
             c->xRotation() != own.xRotation || c->yRotation() != own.yRotation || c->zoomLevel() != own.zoom;
         if (!userView) {
-            const ViewFit fit = FitView(size);
-            m_graph->setOrthoProjection(fit.ortho);
-            m_graph->setAspectRatio(fit.aspectRatio);
-            c->setCameraPosition(fit.xRotation, fit.yRotation, fit.zoom);
-            c->setTarget(QVector3D(0.0f, fit.targetY, 0.0f));
+            const QSize ownSize = m_fittedSize;
+            applyFit(FitView(size), size);
             const QImage image = m_graph->renderToImage(0, size);
-            m_graph->setOrthoProjection(own.ortho);
-            m_graph->setAspectRatio(own.aspectRatio);
-            c->setCameraPosition(own.xRotation, own.yRotation, own.zoom);
-            c->setTarget(QVector3D(0.0f, own.targetY, 0.0f));
+            applyFit(own, ownSize);
             return image;
         }
     }

@@ -95,12 +95,14 @@ protected:
 private:
     void pushToView();
     void applyViewFit(bool force);
+    void applyFit(const ViewFit& fit, QSize size);
     void applyValueAxis();
     bool viewShown() const;
     void saveAs();
 
     Q3DSurface* m_graph = nullptr;
     ViewFit m_fitted;
+    QSize m_fittedSize;
     double m_valueLo = 0, m_valueHi = 0; // the values shown, before rounding the axis
     NodeAxisFormatter* m_nodeAxisX = nullptr;
     NodeAxisFormatter* m_nodeAxisZ = nullptr;

@@ -392,6 +392,10 @@ QImage TFormTempTau::ChartImage() {
 
 QImage TFormTempTau::RenderPicture(QSize size) const {
     if (size.isEmpty()) return QImage();
+    // A large picture is drawn at a smaller logical size and magnified as vectors, so that its texts and
+    // lines keep their proportion to the plot.
+    const double k = std::clamp(std::min(size.width() / 800.0, size.height() / 500.0), 1.0, 4.0);
+    const QSize logical(int(std::lround(size.width() / k)), int(std::lround(size.height() / k)));
     // A twin of this window at the picture's size, with the same points and axis ranges.
     TFormTempTau twin;
     twin.setAttribute(Qt::WA_DontShowOnScreen);
@@ -407,11 +411,11 @@ QImage TFormTempTau::RenderPicture(QSize size) const {
     twin.m_hasData = m_hasData;
     // The tool bar is not part of the picture.
     twin.ChartTool1->hide();
-    twin.resize(size);
+    twin.resize(logical);
     twin.ensurePolished();
-    QResizeEvent resize(size, size);
+    QResizeEvent resize(logical, logical);
     QCoreApplication::sendEvent(&twin, &resize);
-    twin.layout()->setGeometry(QRect(QPoint(0, 0), size));
+    twin.layout()->setGeometry(QRect(QPoint(0, 0), logical));
     twin.layout()->activate();
     twin.fitTextToSize();
     twin.applyRanges();
@@ -426,6 +430,8 @@ QImage TFormTempTau::RenderPicture(QSize size) const {
     QImage image(size, QImage::Format_RGB32);
     image.fill(palette().window().color());
     QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(double(size.width()) / logical.width(), double(size.height()) / logical.height());
     static_cast<QWidget*>(twin.ChartView1)->render(&p, twin.ChartView1->pos());
     twin.Legend1->render(&p, twin.Legend1->pos());
     p.end();
