@@ -11,8 +11,14 @@
 #include "ui/UnIsxDan.h"
 #include "ui/UnSolve.h"
 #include "ui/UnTemTau.h"
-#include "ui/unMain.h"
 
+#include "ui/unMain.h"
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -298,6 +304,85 @@ private slots:
                 QVERIFY2(int(t.size()) <= room + 1,
                          qPrintable(QStringLiteral("%1 / %2").arg(count).arg(room)));
             }
+    }
+
+    // The temperature chart in a tiled strip and maximised: round ticks with room for their labels,
+    // axes fitted to the data, figures in the locale's format, light series on a dark casing.
+    void temperatureChartAtTiledAndFullSize_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("tiled 1366x768") << QSize(1358, 128);
+        QTest::newRow("tiled 1920x1080") << QSize(1912, 180);
+        QTest::newRow("maximised") << QSize(1358, 600);
+    }
+    void temperatureChartAtTiledAndFullSize() {
+        QFETCH(QSize, size);
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        TFormTempTau w;
+        QLocale::setDefault(QLocale::c());
+        w.resize(size);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        korvel::Model m;
+        m.params.L = 6;
+        m.params.M = 6;
+        korvel::SizeState(m);
+        for (int k = 0; k <= 60; ++k) {
+            m.state.Tau = 10.0 * k;
+            for (int i = 1; i <= 6; ++i)
+                for (int j = 1; j <= 6; ++j)
+                    m.state.Tem[i][j] = 1515 - k * (2.0 + i + j); // 1515 down to 651
+            w.AppendPoints(m);
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(w.Chart1->localizeNumbers());
+        QCOMPARE(w.Chart1->locale(), QLocale(QLocale::Russian, QLocale::Russia));
+        const double yStep = w.AxisLeft->tickInterval();
+        QVERIFY2(yStep >= 10 && (std::fmod(yStep, 100) == 0 || std::fmod(yStep, 10) == 0),
+                 qPrintable(QString::number(yStep)));
+        // Fitted: no more than a fifth of a step beyond the data at either end.
+        QVERIFY2(w.AxisLeft->min() <= 651 && w.AxisLeft->min() > 651 - yStep,
+                 qPrintable(QString::number(w.AxisLeft->min())));
+        QVERIFY2(w.AxisLeft->max() >= 1515 && w.AxisLeft->max() < 1515 + yStep,
+                 qPrintable(QString::number(w.AxisLeft->max())));
+        QCOMPARE(w.AxisBottom->min(), 0.0);
+        QCOMPARE(w.AxisBottom->max(), 10.0);
+        const double xStep = w.AxisBottom->tickInterval();
+        QVERIFY2(std::abs(xStep * 10 - std::round(xStep * 10)) < 1e-9, qPrintable(QString::number(xStep)));
+        // Every tick label has its height and some room.
+        const int ticks =
+            int(std::floor(w.AxisLeft->max() / yStep) - std::ceil(w.AxisLeft->min() / yStep)) + 1;
+        QVERIFY(ticks >= 1);
+        const double plot = w.Chart1->plotArea().height();
+        const int label = QFontMetrics(w.AxisLeft->labelsFont()).height();
+        QVERIFY2(
+            plot / (ticks + 1) >= label,
+            qPrintable(QStringLiteral("%1 ticks in %2 px, labels %3 px").arg(ticks).arg(plot).arg(label)));
+        // Each axis title is shown whole, along its axis when there is room, else beside the legend.
+        auto* besideLeft = w.findChild<QLabel*>(QStringLiteral("LegendAxisTitle"));
+        auto* besideBottom = w.findChild<QLabel*>(QStringLiteral("LegendBottomTitle"));
+        QVERIFY(besideLeft && besideBottom);
+        QVERIFY(w.AxisLeft->isTitleVisible() != besideLeft->isVisible());
+        QVERIFY(w.AxisBottom->isTitleVisible() != besideBottom->isVisible());
+        if (w.AxisLeft->isTitleVisible())
+            QVERIFY2(QFontMetrics(w.AxisLeft->titleFont()).horizontalAdvance(w.AxisLeft->titleText()) <= plot,
+                     qPrintable(QString::number(plot)));
+        else
+            QCOMPARE(besideLeft->text(), QStringLiteral("Температура, град.С:"));
+        if (!w.AxisBottom->isTitleVisible()) QCOMPARE(besideBottom->text(), QStringLiteral("Время, мин"));
+        // The white and yellow lines run over a dark casing drawn beneath them.
+        const QList<QAbstractSeries*> all = w.Chart1->series();
+        for (int k : {3, 5}) {
+            QLineSeries* light = w.Series(k);
+            const int at = int(all.indexOf(light));
+            bool cased = false;
+            for (int c = 0; c < at; ++c) {
+                auto* casing = qobject_cast<QLineSeries*>(all[c]);
+                if (casing && casing->points() == light->points() &&
+                    casing->pen().width() > light->pen().width() && casing->pen().color().lightness() < 100)
+                    cased = true;
+            }
+            QVERIFY2(cased, qPrintable(light->name()));
+        }
     }
 
 private:
