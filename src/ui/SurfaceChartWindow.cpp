@@ -283,8 +283,8 @@ SurfaceChartWindow::ViewFit SurfaceChartWindow::FitView(QSize viewSize) {
     fit.ortho = true;
     fit.aspectRatio = float(2.0 + 4.0 * t);
     fit.yRotation = float(25.0 - 17.0 * t);
-    fit.zoom = float(105.0 + 135.0 * t);
-    fit.targetY = float(-0.15 - 0.2 * t);
+    fit.zoom = float(105.0 + 115.0 * t);
+    fit.targetY = float(-0.15 - 0.3 * t);
     fit.fontPoints = float(30.0 + 12.0 * t);
     fit.valueParts = t > 0.5 ? 2 : (t > 0.15 ? 3 : 4);
     return fit;
