@@ -327,14 +327,15 @@ void TFormTempTau::applyRanges() {
     if (!(xhi > xlo)) xhi = xlo + xStep;
 
     m_settingRange = true;
-    AxisBottom->setTickType(QValueAxis::TicksDynamic);
-    AxisBottom->setTickAnchor(0);
-    AxisBottom->setTickInterval(xStep);
-    AxisBottom->setLabelFormat(QStringLiteral("%.%1f").arg(StepDecimals(xStep)));
-    AxisLeft->setTickType(QValueAxis::TicksDynamic);
-    AxisLeft->setTickAnchor(0);
-    AxisLeft->setTickInterval(yStep);
-    AxisLeft->setLabelFormat(QStringLiteral("%.0f"));
+    // Only what changed is set: every point of a run passes here.
+    auto ticks = [](QValueAxis* axis, double step, const QString& format) {
+        if (axis->tickType() != QValueAxis::TicksDynamic) axis->setTickType(QValueAxis::TicksDynamic);
+        if (axis->tickAnchor() != 0) axis->setTickAnchor(0);
+        if (axis->tickInterval() != step) axis->setTickInterval(step);
+        if (axis->labelFormat() != format) axis->setLabelFormat(format);
+    };
+    ticks(AxisBottom, xStep, QStringLiteral("%.%1f").arg(StepDecimals(xStep)));
+    ticks(AxisLeft, yStep, QStringLiteral("%.0f"));
     AxisBottom->setRange(xlo, xhi);
     AxisLeft->setRange(ylo, yhi);
     m_settingRange = false;
