@@ -59,7 +59,7 @@ TFormSolve::TFormSolve(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Изменение температуры по сечению слитка "));
     resize(DesignSize());
     // The composition keeps its proportions at every size; this is as small as it stays legible.
-    setMinimumSize(300, 110);
+    setMinimumSize(300, 90);
 
     // The schematic is created first so that everything else lies over it.
     pzSchemaKorvel1 = new TpzSchemaKorvel(this);
