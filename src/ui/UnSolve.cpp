@@ -193,6 +193,13 @@ void TFormSolve::makeRoomForTexts() {
         if (w->x() < x) w->move(x, w->y());
     };
     moveRightOf(LabelSlitok, Label1, 3);
+    // The left block's lines one below the other.
+    const QLabel* above = Label1;
+    for (QLabel* l : {Label2, TauProcess, Label3, LabLmenisk}) {
+        const int y = above->geometry().bottom() + 1;
+        if (l->y() < y) l->move(l->x(), y);
+        above = l;
+    }
     // The panel clear of the texts on its left.
     int leftTexts = 0;
     for (const QLabel* l : {Label1, LabelSlitok, Label2, TauProcess, Label3, LabLmenisk})

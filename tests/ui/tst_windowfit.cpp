@@ -78,6 +78,11 @@ private:
                          qPrintable(Describe(InWindow(&w, solid[a])) + QStringLiteral(" and ") +
                                     Describe(InWindow(&w, solid[b]))));
         QVERIFY(!InWindow(&w, w.Label1).intersects(InWindow(&w, w.LabelSlitok)));
+        const QList<const QWidget*> left{w.Label1, w.Label2, w.TauProcess, w.Label3, w.LabLmenisk};
+        for (int k = 1; k < left.size(); ++k)
+            QVERIFY2(!InWindow(&w, left[k - 1]).intersects(InWindow(&w, left[k])),
+                     qPrintable(Describe(InWindow(&w, left[k - 1])) + QStringLiteral(" and ") +
+                                Describe(InWindow(&w, left[k]))));
         for (const QWidget* l : {w.Label1, w.LabelSlitok, w.Label2, w.TauProcess, w.Label3, w.LabLmenisk})
             QVERIFY(!InWindow(&w, l).intersects(InWindow(&w, w.Panel1)));
         // The scale's labels fit beside its colour bar.
