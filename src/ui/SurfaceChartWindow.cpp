@@ -1,13 +1,20 @@
 #include "SurfaceChartWindow.h"
 
+#include "AxisTicks.h"
 #include "ChartTool.h"
+#include "NodeAxisFormatter.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEvent>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLinearGradient>
+#include <QLocale>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QtDataVisualization/Q3DCamera>
@@ -20,6 +27,7 @@
 #include <QtDataVisualization/qutils.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -52,6 +60,7 @@ SurfaceChartWindow::SurfaceChartWindow(const QString& caption, QSize designSize,
     : QWidget(parent) {
     setWindowTitle(caption);
     resize(designSize);
+    setMinimumSize(200, 100);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -78,18 +87,26 @@ SurfaceChartWindow::SurfaceChartWindow(const QString& caption, QSize designSize,
     Series1->setName(seriesTitle);
     Series1->setItemLabelFormat(QStringLiteral("@xLabel, @zLabel: @yLabel"));
     Series1->setDrawMode(QSurface3DSeries::DrawSurfaceAndWireframe);
+    Series1->setWireframeColor(QColor(60, 60, 60));
     Series1->setFlatShadingEnabled(false);
     Series1->setMeshSmooth(false);
     Series1->setBaseColor(QColor(255, 0, 0));
+    // Coloured by value: the low values in the start colour (the series' own, or the default
+    // palette's), the high ones in the warmest, so that colour reads as content.
+    QLinearGradient g;
     if (gradientStart) {
-        QLinearGradient g;
         g.setColorAt(0.0, *gradientStart);
-        g.setColorAt(1.0, QColor(255, 0, 0));
-        Series1->setBaseGradient(g);
-        Series1->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
+        g.setColorAt(0.5, QColor(255, 110, 0));
+        g.setColorAt(1.0, QColor(255, 240, 0));
     } else {
-        Series1->setColorStyle(Q3DTheme::ColorStyleUniform);
+        g.setColorAt(0.0, QColor(0, 0, 200));
+        g.setColorAt(0.3, QColor(0, 190, 255));
+        g.setColorAt(0.55, QColor(0, 200, 0));
+        g.setColorAt(0.8, QColor(255, 230, 0));
+        g.setColorAt(1.0, QColor(255, 0, 0));
     }
+    Series1->setBaseGradient(g);
+    Series1->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
 
     if (CanCreate3DView()) {
         QSurfaceFormat format = qDefaultSurfaceFormat(false);
@@ -108,6 +125,12 @@ SurfaceChartWindow::SurfaceChartWindow(const QString& caption, QSize designSize,
         m_graph->axisZ()->setTitleVisible(true);
         m_graph->axisY()->setTitle(QStringLiteral("Содержание элемента, %"));
         m_graph->axisY()->setTitleVisible(true);
+        // Figures with the locale's decimal separator; node numbers on the two grid axes.
+        m_graph->setLocale(QLocale());
+        m_nodeAxisX = new NodeAxisFormatter;
+        m_nodeAxisZ = new NodeAxisFormatter;
+        m_graph->axisX()->setFormatter(m_nodeAxisX);
+        m_graph->axisZ()->setFormatter(m_nodeAxisZ);
         m_graph->axisX()->setLabelFormat(QStringLiteral("%d"));
         m_graph->axisZ()->setLabelFormat(QStringLiteral("%d"));
         m_graph->axisY()->setLabelFormat(QStringLiteral("%.3f"));
@@ -117,7 +140,9 @@ SurfaceChartWindow::SurfaceChartWindow(const QString& caption, QSize designSize,
         m_container = QWidget::createWindowContainer(m_graph, this);
         m_container->setMinimumSize(50, 50);
         m_container->setFocusPolicy(Qt::StrongFocus);
+        m_container->installEventFilter(this);
         layout->addWidget(m_container, 1);
+        applyViewFit(true);
     } else {
         m_placeholder = new QLabel(QStringLiteral("Трёхмерный график недоступен: нет OpenGL"), this);
         m_placeholder->setAlignment(Qt::AlignCenter);
@@ -146,9 +171,10 @@ void SurfaceChartWindow::StartSurface(int L, int M) {
         m_dirty = false;
         if (m_numX > 0) m_graph->axisX()->setRange(1, std::max(m_numX, 2));
         if (m_numZ > 0) m_graph->axisZ()->setRange(1, std::max(m_numZ, 2));
-        m_graph->axisX()->setSegmentCount(std::clamp(m_numX - 1, 1, 10));
-        m_graph->axisZ()->setSegmentCount(std::clamp(m_numZ - 1, 1, 10));
     }
+    // On a dense grid the wire-frame would cover the colours.
+    Series1->setDrawMode(m_numX * m_numZ <= 400 ? QSurface3DSeries::DrawSurfaceAndWireframe
+                                                : QSurface3DSeries::DrawSurface);
 }
 
 double SurfaceChartWindow::ValueAt(int i, int j) const {
@@ -209,6 +235,26 @@ void SurfaceChartWindow::pushToView() {
         lo -= pad;
         hi += pad;
     }
+    m_valueLo = lo;
+    m_valueHi = hi;
+    applyValueAxis();
+}
+
+void SurfaceChartWindow::applyValueAxis() {
+    if (!m_graph || !(m_valueHi > m_valueLo)) return;
+    double lo = m_valueLo, hi = m_valueHi;
+    // Round ticks on the value axis, as many as the box's height has room for.
+    const double step = RoundStep(hi - lo, m_fitted.valueParts, 0);
+    if (step > 0 && std::isfinite(step)) {
+        const double a = std::floor(lo / step + 1e-9) * step;
+        double b = std::ceil(hi / step - 1e-9) * step;
+        if (!(b > a)) b = a + step;
+        m_graph->axisY()->setSegmentCount(std::max(1, int(std::lround((b - a) / step))));
+        m_graph->axisY()->setSubSegmentCount(1);
+        m_graph->axisY()->setLabelFormat(QStringLiteral("%.%1f").arg(StepDecimals(step)));
+        lo = a;
+        hi = b;
+    }
     m_graph->axisY()->setRange(static_cast<float>(lo), static_cast<float>(hi));
 }
 
@@ -222,9 +268,67 @@ void SurfaceChartWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && m_dirty && viewShown()) pushToView();
 }
 
+SurfaceChartWindow::ViewFit SurfaceChartWindow::FitView(QSize viewSize) {
+    // A box of the usual proportions seen from above at an angle suits a window of ordinary shape; a
+    // wide strip gets a flatter box seen from lower down and without perspective, so that the surface
+    // spreads over the strip's width instead of shrinking to its height.
+    ViewFit fit;
+    if (viewSize.width() <= 0 || viewSize.height() <= 0) return fit;
+    const double a = double(viewSize.width()) / viewSize.height();
+    if (a <= 2.6) {
+        fit.zoom = float(std::clamp(72.0 * a / 1.6, 40.0, 72.0));
+        return fit;
+    }
+    const double t = std::clamp((a - 2.6) / (13.0 - 2.6), 0.0, 1.0);
+    fit.ortho = true;
+    fit.aspectRatio = float(2.0 + 4.0 * t);
+    fit.yRotation = float(25.0 - 17.0 * t);
+    fit.zoom = float(105.0 + 115.0 * t);
+    fit.targetY = float(-0.15 - 0.3 * t);
+    fit.fontPoints = float(30.0 + 12.0 * t);
+    fit.valueParts = t > 0.5 ? 2 : (t > 0.15 ? 3 : 4);
+    return fit;
+}
+
+void SurfaceChartWindow::applyViewFit(bool force) {
+    if (!m_graph || !m_container) return;
+    Q3DCamera* c = m_graph->scene()->activeCamera();
+    // The user's own view (rotated or zoomed) stays until the tool bar resets it.
+    if (!force && (c->xRotation() != m_fitted.xRotation || c->yRotation() != m_fitted.yRotation ||
+                   c->zoomLevel() != m_fitted.zoom))
+        return;
+    const QSize size =
+        m_container->size().isValid() && m_container->width() > 1 ? m_container->size() : QSize(542, 360);
+    applyFit(FitView(size), size);
+}
+
+void SurfaceChartWindow::applyFit(const ViewFit& fit, QSize size) {
+    m_fitted = fit;
+    Q3DCamera* c = m_graph->scene()->activeCamera();
+    m_graph->setOrthoProjection(fit.ortho);
+    m_graph->setAspectRatio(fit.aspectRatio);
+    c->setCameraPosition(fit.xRotation, fit.yRotation, fit.zoom);
+    c->setTarget(QVector3D(0.0f, fit.targetY, 0.0f));
+    applyValueAxis();
+    // The labels grow with the flattening, which shrinks them with the box.
+    QFont font = m_graph->activeTheme()->font();
+    font.setPointSizeF(fit.fontPoints);
+    if (m_graph->activeTheme()->font() != font) m_graph->activeTheme()->setFont(font);
+    // Room on the node axes for a label every 45 px or so of the box's side.
+    const int side = std::max(1, std::min(size.width(), size.height() * 2));
+    const int labels = std::clamp(side / 45, 4, 12);
+    if (m_nodeAxisX) m_nodeAxisX->SetMaxLabels(labels);
+    if (m_nodeAxisZ) m_nodeAxisZ->SetMaxLabels(labels);
+    m_fittedSize = size;
+}
+
+bool SurfaceChartWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_container && event->type() == QEvent::Resize) applyViewFit(false);
+    return QWidget::eventFilter(watched, event);
+}
+
 void SurfaceChartWindow::ResetView() {
-    if (!m_graph) return;
-    m_graph->scene()->activeCamera()->setCameraPosition(-40, 25, 90);
+    applyViewFit(true);
 }
 
 void SurfaceChartWindow::ZoomIn() {
@@ -248,10 +352,43 @@ void SurfaceChartWindow::Rotate() {
 QImage SurfaceChartWindow::RenderImage(QSize size) {
     if (!m_graph) return QImage();
     if (m_dirty) pushToView();
+    if (size.isValid() && m_container && size != m_container->size()) {
+        // A picture of another size gets the view that suits its shape; the window's own comes back.
+        const ViewFit own = m_fitted;
+        Q3DCamera* c = m_graph->scene()->activeCamera();
+        const bool userView =
+            c->xRotation() != own.xRotation || c->yRotation() != own.yRotation || c->zoomLevel() != own.zoom;
+        if (!userView) {
+            const QSize ownSize = m_fittedSize;
+            applyFit(FitView(size), size);
+            const QImage image = m_graph->renderToImage(0, size);
+            applyFit(own, ownSize);
+            return image;
+        }
+    }
     if (!size.isValid())
         size = m_container && m_container->size().isValid() && m_container->width() > 1 ? m_container->size()
                                                                                         : QSize(500, 400);
     return m_graph->renderToImage(0, size);
+}
+
+QImage SurfaceChartWindow::RenderPicture(QSize size) {
+    if (size.isEmpty()) return QImage();
+    if (m_graph) {
+        const QImage image = RenderImage(size);
+        if (!image.isNull() && image.size() == size) return image;
+        if (!image.isNull()) return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    QFont f = font();
+    f.setPixelSize(std::max(12, size.height() / 30));
+    p.setFont(f);
+    p.drawText(image.rect(), Qt::AlignCenter,
+               windowTitle() + QLatin1Char('\n') + (m_placeholder ? m_placeholder->text() : QString()));
+    p.end();
+    return image;
 }
 
 bool SurfaceChartWindow::SaveImage(const QString& fileName) {

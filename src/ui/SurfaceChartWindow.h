@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+class NodeAxisFormatter;
 class Q3DSurface;
 class QLabel;
 class QSurface3DSeries;
@@ -42,6 +43,9 @@ public:
     // Whether the 3-D view exists here (false on offscreen platforms).
     bool HasView() const { return m_graph != nullptr; }
     Q3DSurface* Graph() const { return m_graph; }
+    // The node axes' labelling (null without a view).
+    NodeAxisFormatter* NodeAxisX() const { return m_nodeAxisX; }
+    NodeAxisFormatter* NodeAxisZ() const { return m_nodeAxisZ; }
     QSurface3DSeries* Series1 = nullptr;
     QToolBar* ChartTool1 = nullptr;
 
@@ -52,8 +56,25 @@ public:
     void Rotate();
     // Picture of the 3-D view (null without one).
     QImage RenderImage(QSize size = QSize());
+    // The window's picture at the given size whatever its own size and state: the 3-D view, or without
+    // one a plain picture saying so.
+    QImage RenderPicture(QSize size);
     bool SaveImage(const QString& fileName);
     void CopyToClipboard();
+
+    // The view chosen for a view of the given size: projection, box proportions and camera.
+    struct ViewFit {
+        bool ortho = false;
+        float aspectRatio = 2.0f;
+        float xRotation = -40.0f;
+        float yRotation = 25.0f;
+        float zoom = 72.0f;
+        float targetY = -0.15f;   // the camera looks a little below the box's centre: the front corner and
+                                  // its labels stay in view
+        float fontPoints = 30.0f; // of the labels, before the view scales them
+        int valueParts = 5;       // about how many steps on the value axis
+    };
+    static ViewFit FitView(QSize viewSize);
 
     // Whether the data array is newer than what the view shows.
     bool Dirty() const { return m_dirty; }
@@ -68,14 +89,23 @@ protected:
     void AddLayerFrom(const korvel::NodeField& field, int L, int M);
 
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void pushToView();
+    void applyViewFit(bool force);
+    void applyFit(const ViewFit& fit, QSize size);
+    void applyValueAxis();
     bool viewShown() const;
     void saveAs();
 
     Q3DSurface* m_graph = nullptr;
+    ViewFit m_fitted;
+    QSize m_fittedSize;
+    double m_valueLo = 0, m_valueHi = 0; // the values shown, before rounding the axis
+    NodeAxisFormatter* m_nodeAxisX = nullptr;
+    NodeAxisFormatter* m_nodeAxisZ = nullptr;
     QWidget* m_container = nullptr;
     QLabel* m_placeholder = nullptr;
     std::vector<double> m_values; // row-major (i - 1) * M + (j - 1)

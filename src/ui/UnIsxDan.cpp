@@ -1,6 +1,7 @@
 #include "UnIsxDan.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,11 +10,14 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "model/HeadlessRun.h"
+
+#include <algorithm>
 
 using korvel::DataWindowValues;
 
@@ -85,7 +89,18 @@ TFormIsxDan::TFormIsxDan(korvel::CastingData& data, QWidget* parent) : QWidget(p
         return makeField(name, QLatin1String(d->pattern), d->decimals, start.*(d->member));
     };
 
-    auto* root = new QVBoxLayout(this);
+    // The fields lie on a page of their own in a scroll area: below its natural size the window
+    // scrolls, and no group or field is ever squeezed.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("ScrollIsxDan"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_scroll);
+    m_page = new QWidget;
+    m_page->setObjectName(QStringLiteral("PageIsxDan"));
+    auto* root = new QVBoxLayout(m_page);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
@@ -229,6 +244,16 @@ TFormIsxDan::TFormIsxDan(korvel::CastingData& data, QWidget* parent) : QWidget(p
     bl->addWidget(BitBtn3);
     bl->addStretch(1);
     root->addWidget(bottom);
+    m_scroll->setWidget(m_page);
+    // The narrowest the page can be with every column and half at its own smallest width.
+    int column = 0, half = 0;
+    for (QWidget* c : m_chemColumns)
+        column = std::max(column, c->minimumSizeHint().width());
+    for (QWidget* h : m_condHalves)
+        half = std::max(half, h->minimumSizeHint().width());
+    m_minPageWidth =
+        std::max({6 * column, 2 * half, top->minimumSizeHint().width(), bottom->minimumSizeHint().width()});
+    m_scroll->viewport()->installEventFilter(this);
 
     connect(BitBtn2, &QPushButton::clicked, this, &TFormIsxDan::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TFormIsxDan::BitBtn3Click);
@@ -375,12 +400,19 @@ int TFormIsxDan::DivRoundHalfEven(int width, int parts) {
 }
 
 void TFormIsxDan::FormResize() {
-    const int w6 = DivRoundHalfEven(width(), 6);
-    const int w2 = DivRoundHalfEven(width(), 2);
+    // The client width is the scroll area's, never less than the page's narrowest.
+    const int client = std::max(m_scroll->viewport()->width(), m_minPageWidth);
+    const int w6 = DivRoundHalfEven(client, 6);
+    const int w2 = DivRoundHalfEven(client, 2);
     // The last column and the right half are client-aligned: they take what is left.
     for (int k = 0; k < 5; ++k)
         m_chemColumns[k]->setFixedWidth(w6);
     m_condHalves[0]->setFixedWidth(w2);
+}
+
+bool TFormIsxDan::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_scroll->viewport() && e->type() == QEvent::Resize) FormResize();
+    return QWidget::eventFilter(watched, e);
 }
 
 void TFormIsxDan::resizeEvent(QResizeEvent* e) {

@@ -8,6 +8,7 @@
 
 class QAction;
 class QGroupBox;
+class QScrollArea;
 class QLabel;
 class QMutex;
 class QPushButton;
@@ -82,6 +83,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     NumericEdit* makeField(const char* name, const QString& pattern, int decimals, double start);
@@ -96,4 +98,7 @@ private:
     QWidget* m_condHalves[2] = {};
     QGroupBox* m_chemGroup = nullptr;
     QGroupBox* m_condGroup = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_page = nullptr;
+    int m_minPageWidth = 0;
 };

@@ -10,6 +10,7 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -56,11 +57,13 @@ QFrame* MakeBar(QWidget* parent, int x, int y) {
 
 TFormSolve::TFormSolve(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Изменение температуры по сечению слитка "));
-    resize(627, 364);
+    resize(DesignSize());
+    // The composition keeps its proportions at every size; this is as small as it stays legible.
+    setMinimumSize(300, 90);
 
     // The schematic is created first so that everything else lies over it.
     pzSchemaKorvel1 = new TpzSchemaKorvel(this);
-    pzSchemaKorvel1->setGeometry(0, 0, 785, 417);
+    place(pzSchemaKorvel1, QRect(0, 0, 785, 417), 0, false);
     pzSchemaKorvel1->setLkris(2);
     pzSchemaKorvel1->setHkris(0.4L);
     pzSchemaKorvel1->setZazorkris(0.25L);
@@ -79,43 +82,234 @@ TFormSolve::TFormSolve(QWidget* parent) : QWidget(parent) {
     TauProcess = MakeLabel(this, FormatFixed(0, 1, 1), 112, 88, 16, true, kGreen);
     Label3 = MakeLabel(this, QStringLiteral("Расстояние от мениска, м "), 56, 120, 13, false);
     LabLmenisk = MakeLabel(this, FormatFixed(0, 1, 2), 112, 144, 16, true, kGreen);
+    place(Label1, QRect(64, 24, 0, 0), 13, true);
+    place(LabelSlitok, QRect(129, 24, 0, 0), 13, true);
+    place(Label2, QRect(64, 64, 0, 0), 13, false);
+    place(TauProcess, QRect(112, 88, 0, 0), 16, true);
+    place(Label3, QRect(56, 120, 0, 0), 13, false);
+    place(LabLmenisk, QRect(112, 144, 0, 0), 16, true);
 
     Panel1 = new QFrame(this);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(1);
     Panel1->setAutoFillBackground(true);
-    Panel1->move(288, 32);
+    place(Panel1, QRect(288, 32, 0, 0), 0, false);
 
     pzPaintIsoLine1 = new TpzPaintIsoLine(Panel1);
-    pzPaintIsoLine1->setGeometry(297, 17, 73, 201);
-    pzPaintIsoLine1->setFont(PixelFont(font(), 11, true));
+    place(pzPaintIsoLine1, QRect(297, 17, 73, 201), 11, true);
     pzPaintIsoLine1->setColGrade(6);
     pzPaintIsoLine1->setSimpleIsoLine(1600);
 
     pzPaintIsoZone1 = new TpzPaintIsoZone(Panel1);
-    pzPaintIsoZone1->setGeometry(40, 16, 218, 217);
+    place(pzPaintIsoZone1, QRect(40, 16, 218, 217), 0, false);
     pzPaintIsoZone1->setSimpleIsoZone(1000);
     pzPaintIsoZone1->setWidthNature(1);
     pzPaintIsoZone1->setHeightNature(1);
     pzPaintIsoZone1->setIsoLine(pzPaintIsoLine1);
 
     LabelTL = MakeLabel(Panel1, QStringLiteral("TL"), 371, 41, 13, true);
+    place(LabelTL, QRect(371, 41, 0, 0), 13, true);
     BarTL = MakeBar(Panel1, 333, 57);
+    place(BarTL, QRect(333, 57, 60, 3), 0, false);
     LabelTS = MakeLabel(Panel1, QStringLiteral("TS"), 371, 140, 13, true);
+    place(LabelTS, QRect(371, 140, 0, 0), 13, true);
     BarTS = MakeBar(Panel1, 334, 156);
+    place(BarTS, QRect(334, 156, 60, 3), 0, false);
 
     const QString t = QStringLiteral("1500");
-    TemBound7 = MakeLabel(Panel1, t, 25, 1, 11, true, kRed);
-    TemBound6 = MakeLabel(Panel1, t, 137, 1, 11, true, kRed);
-    TemBound5 = MakeLabel(Panel1, t, 241, 1, 11, true, kRed);
-    TemBound8 = MakeLabel(Panel1, t, 1, 113, 11, true, kRed);
-    TemBound4 = MakeLabel(Panel1, t, 265, 113, 11, true, kRed);
-    TemBound1 = MakeLabel(Panel1, t, 17, 233, 11, true, kRed);
-    TemBound2 = MakeLabel(Panel1, t, 137, 233, 11, true, kRed);
-    TemBound3 = MakeLabel(Panel1, t, 241, 233, 11, true, kRed);
+    const struct {
+        QLabel** label;
+        int x, y;
+    } bounds[] = {{&TemBound7, 25, 1},    {&TemBound6, 137, 1},   {&TemBound5, 241, 1},
+                  {&TemBound8, 1, 113},   {&TemBound4, 265, 113}, {&TemBound1, 17, 233},
+                  {&TemBound2, 137, 233}, {&TemBound3, 241, 233}};
+    for (const auto& b : bounds) {
+        *b.label = MakeLabel(Panel1, t, b.x, b.y, 11, true, kRed);
+        place(*b.label, QRect(b.x, b.y, 0, 0), 11, true);
+    }
 
+    applyScale(1.0);
+    m_designPanelWidth = Panel1->width();
+}
+
+void TFormSolve::place(QWidget* w, const QRect& design, int textPixels, bool bold) {
+    m_placements.push_back({w, design, textPixels, bold});
+}
+
+double TFormSolve::CompositionScale(QSize client) const {
+    const QSize design = DesignSize();
+    if (client.width() <= 0 || client.height() <= 0) return 0.05;
+    const double w = client.width();
+    const double byHeight = client.height() / double(design.height());
+    // The whole width of the composition reaches past the design's frame (the panel with the scale's
+    // marks). Far from the design width it is all fitted in; at the design width the design's own frame
+    // holds, and in between the factor passes smoothly from one to the other.
+    const double whole = double(288 + m_designPanelWidth);
+    const double designW = design.width();
+    double byWidth = w / whole;
+    if (whole > designW) {
+        const double blendFrom = designW * designW / whole; // where fitting the whole gives the blend's start
+        if (w >= designW)
+            byWidth = std::max(1.0, w / whole);
+        else if (w > blendFrom)
+            byWidth = blendFrom / whole + (w - blendFrom) / (designW - blendFrom) * (1.0 - blendFrom / whole);
+    }
+    return std::max(0.05, std::min(byHeight, byWidth));
+}
+
+void TFormSolve::applyScale(double s) {
+    m_scale = s;
+    auto at = [s](int v) { return int(std::lround(v * s)); };
+    auto rectAt = [&at](const QRect& r) {
+        const int left = at(r.x()), top = at(r.y());
+        return QRect(left, top, std::max(1, at(r.x() + r.width()) - left),
+                     std::max(1, at(r.y() + r.height()) - top));
+    };
+    for (const Placement& p : m_placements) {
+        if (p.textPixels > 0) {
+            const int pixels = std::max(kMinTextPixels, at(p.textPixels));
+            if (p.widget->font().pixelSize() != pixels) p.widget->setFont(PixelFont(font(), pixels, p.bold));
+        }
+        if (p.design.width() > 0)
+            p.widget->setGeometry(rectAt(p.design));
+        else
+            p.widget->move(at(p.design.x()), at(p.design.y()));
+        if (auto* l = qobject_cast<QLabel*>(p.widget)) l->adjustSize();
+    }
+    // The bars stay visible and the scale's colour bar keeps its share of the scale's width.
+    for (QFrame* bar : {BarTL, BarTS})
+        if (bar->height() < 2) bar->resize(bar->width(), 2);
+    pzPaintIsoLine1->setWidthColorGrade(std::max(1, at(30)));
+    if (s != 1.0) makeRoomForTexts();
     const QRect contents = Panel1->childrenRect();
     Panel1->resize(contents.right() + 1 + 2, contents.bottom() + 1 + 2);
+}
+
+void TFormSolve::makeRoomForTexts() {
+    // Texts kept at their legible minimum are larger than the scaled design leaves room for: each is
+    // moved just clear of its neighbour, so nothing covers anything (at the design size nothing moves).
+    auto moveRightOf = [](QWidget* w, const QWidget* left, int gap) {
+        const int x = left->geometry().right() + 1 + gap;
+        if (w->x() < x) w->move(x, w->y());
+    };
+    moveRightOf(LabelSlitok, Label1, 3);
+    // The left block's lines one below the other.
+    const QLabel* above = Label1;
+    for (QLabel* l : {Label2, TauProcess, Label3, LabLmenisk}) {
+        const int y = above->geometry().bottom() + 1;
+        if (l->y() < y) l->move(l->x(), y);
+        above = l;
+    }
+    // The panel clear of the texts on its left.
+    int leftTexts = 0;
+    for (const QLabel* l : {Label1, LabelSlitok, Label2, TauProcess, Label3, LabLmenisk})
+        leftTexts = std::max(leftTexts, l->geometry().right() + 1);
+    if (Panel1->x() < leftTexts + 4) Panel1->move(leftTexts + 4, Panel1->y());
+    // Inside the panel: the field clear of the left label and of the top row.
+    const int dx = std::max(0, TemBound8->width() + 2 - pzPaintIsoZone1->x());
+    int topRow = 0;
+    for (const QLabel* l : {TemBound5, TemBound6, TemBound7})
+        topRow = std::max(topRow, l->geometry().bottom() + 1);
+    const int dy = std::max(0, topRow + 1 - pzPaintIsoZone1->y());
+    if (dx > 0 || dy > 0) {
+        for (QObject* o : Panel1->children()) {
+            auto* w = qobject_cast<QWidget*>(o);
+            if (!w || w == TemBound8 || w == TemBound5 || w == TemBound6 || w == TemBound7) continue;
+            w->move(w->x() + dx, w->y() + dy);
+        }
+        for (QLabel* l : {TemBound5, TemBound6, TemBound7})
+            l->move(l->x() + dx, l->y());
+        TemBound8->move(TemBound8->x(), TemBound8->y() + dy);
+    }
+    // The right label clear of the field, the bottom row below it, the top row's labels apart.
+    moveRightOf(TemBound4, pzPaintIsoZone1, 1);
+    const int below = pzPaintIsoZone1->geometry().bottom() + 1;
+    for (QLabel* l : {TemBound1, TemBound2, TemBound3})
+        if (l->y() < below) l->move(l->x(), below);
+    moveRightOf(TemBound6, TemBound7, 2);
+    moveRightOf(TemBound5, TemBound6, 2);
+    moveRightOf(TemBound2, TemBound1, 2);
+    moveRightOf(TemBound3, TemBound2, 2);
+    // The scale wide enough for its figures beside the colour bar, clear of the right label; the marks
+    // beside it.
+    moveRightOf(pzPaintIsoLine1, TemBound4, 2);
+    const QFontMetrics fm(pzPaintIsoLine1->font());
+    const int textWidth = fm.horizontalAdvance(pzPaintIsoLine1->LabelText(0)) + 2;
+    if (pzPaintIsoLine1->width() < pzPaintIsoLine1->WidthColorGrade() + textWidth)
+        pzPaintIsoLine1->resize(pzPaintIsoLine1->WidthColorGrade() + textWidth, pzPaintIsoLine1->height());
+    moveRightOf(LabelTL, pzPaintIsoLine1, 2);
+    moveRightOf(LabelTS, pzPaintIsoLine1, 2);
+}
+
+void TFormSolve::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitTo(size());
+}
+
+void TFormSolve::fitTo(QSize client) {
+    double s = CompositionScale(client);
+    if (s != m_scale) applyScale(s);
+    // Texts kept at their legible minimum can make the composition larger than its share: scale it
+    // down until it fits (the design's own frame excepted, which cuts the panel at the design width).
+    const double designW = DesignSize().width();
+    const double whole = double(288 + m_designPanelWidth);
+    const bool designClips = client.width() > designW * designW / whole && client.width() < whole;
+    auto fits = [&] {
+        QRect used = Panel1->geometry();
+        for (const QLabel* l : {Label1, LabelSlitok, Label2, TauProcess, Label3, LabLmenisk})
+            used |= l->geometry();
+        return (designClips || used.right() < client.width()) && used.bottom() < client.height();
+    };
+    if (fits()) return;
+    // The largest factor that fits, by bisection.
+    double lo = 0.05, hi = s;
+    for (int k = 0; k < 12; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        applyScale(mid);
+        (fits() ? lo : hi) = mid;
+    }
+    applyScale(lo);
+}
+
+void TFormSolve::copyDisplayFrom(const TFormSolve& other) {
+    for (std::size_t k = 0; k < m_placements.size(); ++k)
+        if (auto* to = qobject_cast<QLabel*>(m_placements[k].widget))
+            if (auto* from = qobject_cast<QLabel*>(other.m_placements[k].widget)) to->setText(from->text());
+
+    const TpzPaintIsoLine* scale = other.pzPaintIsoLine1;
+    pzPaintIsoLine1->setColGrade(scale->ColGrade());
+    for (int k = 0; k + 1 < scale->ColGrade(); ++k)
+        pzPaintIsoLine1->SetGradeLevel(k, scale->GradeLevel(k));
+
+    const TpzPaintIsoZone* from = other.pzPaintIsoZone1;
+    TpzPaintIsoZone* to = pzPaintIsoZone1;
+    to->setWidthNature(from->WidthNature());
+    to->setHeightNature(from->HeightNature());
+    to->setPointsRow(from->PointsRow());
+    to->setPointsCol(from->PointsCol());
+    for (int i = 0; i < from->PointsRow(); ++i)
+        to->SetRowCoord(i, from->RowCoord(i));
+    for (int j = 0; j < from->PointsCol(); ++j)
+        to->SetColCoord(j, from->ColCoord(j));
+    for (int i = 0; i < from->PointsRow(); ++i)
+        for (int j = 0; j < from->PointsCol(); ++j)
+            to->SetNodeValue(i, j, from->NodeValue(i, j));
+
+    pzSchemaKorvel1->setLmenisk(other.pzSchemaKorvel1->Lmenisk());
+}
+
+QImage TFormSolve::RenderPicture(QSize size) const {
+    if (size.isEmpty()) return QImage();
+    // A twin of this window at the picture's size: the window itself is left as it is.
+    TFormSolve twin;
+    twin.setAttribute(Qt::WA_DontShowOnScreen);
+    twin.copyDisplayFrom(*this);
+    twin.resize(size);
+    twin.fitTo(size);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(palette().window().color());
+    twin.render(&image);
+    return image;
 }
 
 TFormSolve::~TFormSolve() = default;

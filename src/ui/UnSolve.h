@@ -2,7 +2,10 @@
 
 #include "model/Model.h"
 
+#include <QImage>
 #include <QWidget>
+
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -54,4 +57,38 @@ public:
 
     // The boundary labels in order, TemBound1 first.
     QLabel* TemBound(int k) const; // k = 1..8
+
+    // The design size: at this client size every element is at its designed place and size.
+    static QSize DesignSize() { return QSize(627, 364); }
+    // The factor by which the whole composition is drawn at a client size: it fits the design into the
+    // client area, and once the client area is wider than the design also the panel's full width, so
+    // that the colour scale and its marks are never cut off. 1 at the design size.
+    double CompositionScale(QSize client) const;
+    double CurrentScale() const { return m_scale; }
+    // The smallest pixel size of any text, whatever the scale.
+    static constexpr int kMinTextPixels = 9;
+    // The window's picture as it would look at the given client size, whatever the window's own size
+    // and state (minimised included).
+    QImage RenderPicture(QSize size) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // One element of the composition and where the design puts it (in its parent's coordinates).
+    struct Placement {
+        QWidget* widget;
+        QRect design;
+        int textPixels; // 0: no text of its own
+        bool bold;
+    };
+    void place(QWidget* w, const QRect& design, int textPixels, bool bold);
+    void applyScale(double s);
+    void fitTo(QSize client);
+    void makeRoomForTexts();
+    void copyDisplayFrom(const TFormSolve& other);
+
+    std::vector<Placement> m_placements;
+    int m_designPanelWidth = 0;
+    double m_scale = 1.0;
 };

@@ -1,17 +1,22 @@
 #include "UnTemTau.h"
 
+#include "AxisTicks.h"
 #include "ChartTool.h"
 
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -45,6 +50,7 @@ constexpr double kEmptyMinY = 0, kEmptyMaxY = 1600;
 TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Температурный режим заготовки по длине Korvel"));
     resize(455, 480);
+    setMinimumSize(240, 100);
 
     Chart1 = new QChart;
     Chart1->setTitle(QString());
@@ -68,9 +74,25 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
     AxisLeft = new QValueAxis;
     AxisLeft->setTitleText(QStringLiteral("Температура, град.С"));
     AxisLeft->setLabelFormat(QStringLiteral("%.0f"));
+    m_leftTitle = AxisLeft->titleText();
+    // Figures on the axes with the locale's decimal separator.
+    Chart1->setLocalizeNumbers(true);
+    Chart1->setLocale(QLocale());
     Chart1->addAxis(AxisBottom, Qt::AlignBottom);
     Chart1->addAxis(AxisLeft, Qt::AlignLeft);
 
+    // The light series (white and yellow) run over a thin dark casing, so they stand out from the plot.
+    for (int k : {2, 4}) {
+        auto* casing = new QLineSeries;
+        QPen pen(QColor(70, 70, 70));
+        pen.setWidth(5);
+        casing->setPen(pen);
+        casing->setUseOpenGL(false);
+        Chart1->addSeries(casing);
+        casing->attachAxis(AxisBottom);
+        casing->attachAxis(AxisLeft);
+        m_casings[static_cast<std::size_t>(k)] = casing;
+    }
     for (int k = 0; k < 6; ++k) {
         auto* s = new QLineSeries;
         s->setName(QString::fromUtf8(kSeries[k].title));
@@ -132,6 +154,13 @@ TFormTempTau::TFormTempTau(QWidget* parent) : QWidget(parent) {
         auto* title = new QLabel(QString::fromUtf8(kSeries[k].title), Legend1);
         m_legendItems[static_cast<std::size_t>(k)] = {mark, title};
     }
+    // Where the axes' titles go when the plot is too small to hold them.
+    m_legendTitle = new QLabel(m_leftTitle + QLatin1Char(':'), Legend1);
+    m_legendTitle->setObjectName(QStringLiteral("LegendAxisTitle"));
+    m_legendTitle->hide();
+    m_legendBottomTitle = new QLabel(AxisBottom->titleText(), Legend1);
+    m_legendBottomTitle->setObjectName(QStringLiteral("LegendBottomTitle"));
+    m_legendBottomTitle->hide();
     layoutLegend(width());
 
     auto* layout = new QVBoxLayout(this);
@@ -169,20 +198,27 @@ void TFormTempTau::layoutLegend(int availableWidth) {
         m_legendGrid->removeWidget(mark);
         m_legendGrid->removeWidget(title);
     }
-    for (int c = 0; c < 12; ++c)
+    for (int c = 0; c < 14; ++c)
         m_legendGrid->setColumnStretch(c, 0);
+    m_legendGrid->removeWidget(m_legendTitle);
+    m_legendGrid->removeWidget(m_legendBottomTitle);
     for (int k = 0; k < 6; ++k) {
         const auto& [mark, title] = m_legendItems[static_cast<std::size_t>(k)];
-        const int row = k / columns, col = (k % columns) * 2;
+        const int row = k / columns, col = 1 + (k % columns) * 2;
         m_legendGrid->addWidget(mark, row, col);
         m_legendGrid->addWidget(title, row, col + 1);
         m_legendGrid->setColumnStretch(col + 1, 1);
     }
+    m_legendGrid->addWidget(m_legendTitle, 0, 0);
+    m_legendGrid->addWidget(m_legendBottomTitle, 0, 1 + 2 * columns);
 }
 
 void TFormTempTau::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutLegend(width());
+    if (layout()) layout()->activate();
+    fitTextToSize();
+    if (!m_zoomed) applyRanges();
 }
 
 int TFormTempTau::LegendColumns() const {
@@ -201,6 +237,8 @@ int TFormTempTau::PointCount() const {
 void TFormTempTau::ClearSeries() {
     for (QLineSeries* s : m_series)
         s->clear();
+    for (QLineSeries* s : m_casings)
+        if (s) s->clear();
     m_hasData = false;
     m_zoomed = false;
     applyRanges();
@@ -232,8 +270,10 @@ void TFormTempTau::AppendPoints(const korvel::Model& m) {
 
     const double x = m.state.Tau / 60;
     const double y[6] = {tem[L][M], tem[1][1], tem[L][1], tem[1][M], tem[L / 2][1], tem[1][M / 2]};
-    for (int k = 0; k < 6; ++k)
+    for (int k = 0; k < 6; ++k) {
         appendOrdered(m_series[static_cast<std::size_t>(k)], x, y[k]);
+        if (QLineSeries* casing = m_casings[static_cast<std::size_t>(k)]) appendOrdered(casing, x, y[k]);
+    }
 
     const auto [yMin, yMax] = std::minmax_element(y, y + 6);
     if (!m_hasData) {
@@ -252,22 +292,76 @@ void TFormTempTau::AppendPoints(const korvel::Model& m) {
 
 void TFormTempTau::applyRanges() {
     double x0 = kEmptyMinX, x1 = kEmptyMaxX, y0 = kEmptyMinY, y1 = kEmptyMaxY;
-    if (m_hasData) {
+    if (m_hasData && std::isfinite(m_minX) && std::isfinite(m_maxX) && std::isfinite(m_minY) &&
+        std::isfinite(m_maxY)) {
         x0 = m_minX;
         x1 = m_maxX;
         y0 = m_minY;
         y1 = m_maxY;
-        if (!(x1 > x0)) x1 = x0 + 1;
-        const double pad = y1 > y0 ? 0.05 * (y1 - y0) : 1.0;
-        y0 -= pad;
-        y1 += pad;
     }
+    // As many round ticks as the plot has room for: temperatures in tens or hundreds of degrees, times
+    // in round minutes (or tenths of one).
+    // A tick label needs its own height and some padding, or the chart cuts it to an ellipsis.
+    const QFontMetrics labels(AxisLeft->labelsFont());
+    const QFontMetrics titles(AxisBottom->titleFont());
+    const int viewH = ChartView1 ? ChartView1->height() : 400;
+    const int plotH = viewH - labels.height() - (AxisBottom->isTitleVisible() ? titles.height() : 0) - 28;
+    // Ticks at multiples of the step; the range itself fits the data to a fifth of a step, so the curves
+    // fill the plot.
+    const int yTicks = std::clamp(plotH / (labels.height() + 12), 2, 9);
+    const int yParts = yTicks >= 3 ? yTicks - 1 : yTicks;
+    const int viewW = ChartView1 ? ChartView1->width() : 455;
+    const int xParts =
+        std::clamp((viewW - 90) / (labels.horizontalAdvance(QStringLiteral("00,0")) + 40), 2, 12);
+    const double yStep = RoundStep(y1 - y0, yParts, 10);
+    const double xStep = RoundStep(x1 - x0, xParts, 0.1);
+    const double yMinor = std::max(10.0, yStep / 5);
+    double ylo = std::floor(y0 / yMinor) * yMinor, yhi = std::ceil(y1 / yMinor) * yMinor;
+    if (!(yhi > ylo)) yhi = ylo + yMinor;
+    if (std::ceil(ylo / yStep) * yStep > yhi + 1e-9) {
+        // Not one round tick inside: widen to the nearest ones.
+        ylo = std::floor(ylo / yStep) * yStep;
+        yhi = std::max(yhi, ylo + yStep);
+    }
+    double xlo = std::floor(x0 / xStep + 1e-9) * xStep, xhi = std::ceil(x1 / xStep - 1e-9) * xStep;
+    if (!(xhi > xlo)) xhi = xlo + xStep;
+
     m_settingRange = true;
-    AxisBottom->setRange(x0, x1);
-    AxisLeft->setRange(y0, y1);
-    if (m_hasData && std::isfinite(y0) && std::isfinite(y1)) AxisLeft->applyNiceNumbers();
-    if (m_hasData && std::isfinite(x0) && std::isfinite(x1)) AxisBottom->applyNiceNumbers();
+    // Only what changed is set: every point of a run passes here.
+    auto ticks = [](QValueAxis* axis, double step, const QString& format) {
+        if (axis->tickType() != QValueAxis::TicksDynamic) axis->setTickType(QValueAxis::TicksDynamic);
+        if (axis->tickAnchor() != 0) axis->setTickAnchor(0);
+        if (axis->tickInterval() != step) axis->setTickInterval(step);
+        if (axis->labelFormat() != format) axis->setLabelFormat(format);
+    };
+    ticks(AxisBottom, xStep, QStringLiteral("%.%1f").arg(StepDecimals(xStep)));
+    ticks(AxisLeft, yStep, QStringLiteral("%.0f"));
+    AxisBottom->setRange(xlo, xhi);
+    AxisLeft->setRange(ylo, yhi);
     m_settingRange = false;
+}
+
+void TFormTempTau::fitTextToSize() {
+    // Short of room (a tiled strip): smaller texts, and the left axis' title beside the legend when the
+    // plot is too low for it to stand whole along the axis.
+    const int h = ChartView1->height();
+    const bool small = h < 260;
+    QFont labels = font();
+    labels.setPixelSize(small ? 10 : 12);
+    QFont titles = font();
+    titles.setPixelSize(small ? 10 : 12);
+    titles.setBold(true);
+    for (QValueAxis* a : {AxisBottom, AxisLeft}) {
+        if (a->labelsFont() != labels) a->setLabelsFont(labels);
+        if (a->titleFont() != titles) a->setTitleFont(titles);
+    }
+    const int plotHeight = h - QFontMetrics(labels).height() - QFontMetrics(titles).height() - 16;
+    const bool leftTitleFits = QFontMetrics(titles).horizontalAdvance(m_leftTitle) + 8 <= plotHeight;
+    AxisLeft->setTitleVisible(leftTitleFits);
+    m_legendTitle->setVisible(!leftTitleFits);
+    const bool smallBottom = h < 120;
+    AxisBottom->setTitleVisible(!smallBottom);
+    m_legendBottomTitle->setVisible(smallBottom);
 }
 
 void TFormTempTau::ZoomReset() {
@@ -293,6 +387,54 @@ QImage TFormTempTau::ChartImage() {
     QPainter p(&image);
     ChartView1->render(&p);
     Legend1->render(&p, QPoint(0, ChartView1->height()));
+    p.end();
+    return image;
+}
+
+QImage TFormTempTau::RenderPicture(QSize size) const {
+    if (size.isEmpty()) return QImage();
+    // A large picture is drawn at a smaller logical size and magnified as vectors, so that its texts and
+    // lines keep their proportion to the plot.
+    const double k = std::clamp(std::min(size.width() / 800.0, size.height() / 500.0), 1.0, 4.0);
+    const QSize logical(int(std::lround(size.width() / k)), int(std::lround(size.height() / k)));
+    // A twin of this window at the picture's size, with the same points and axis ranges.
+    TFormTempTau twin;
+    twin.setAttribute(Qt::WA_DontShowOnScreen);
+    for (int k = 0; k < 6; ++k) {
+        const auto n = static_cast<std::size_t>(k);
+        twin.m_series[n]->replace(m_series[n]->points());
+        if (m_casings[n]) twin.m_casings[n]->replace(m_casings[n]->points());
+    }
+    twin.m_minX = m_minX;
+    twin.m_maxX = m_maxX;
+    twin.m_minY = m_minY;
+    twin.m_maxY = m_maxY;
+    twin.m_hasData = m_hasData;
+    // The tool bar is not part of the picture.
+    twin.ChartTool1->hide();
+    twin.resize(logical);
+    twin.ensurePolished();
+    QResizeEvent resize(logical, logical);
+    QCoreApplication::sendEvent(&twin, &resize);
+    twin.layout()->setGeometry(QRect(QPoint(0, 0), logical));
+    twin.layout()->activate();
+    twin.fitTextToSize();
+    twin.applyRanges();
+    if (m_zoomed) {
+        twin.m_settingRange = true;
+        twin.AxisBottom->setRange(AxisBottom->min(), AxisBottom->max());
+        twin.AxisLeft->setRange(AxisLeft->min(), AxisLeft->max());
+        twin.m_settingRange = false;
+    }
+    twin.Chart1->resize(twin.ChartView1->size());
+    twin.Chart1->layout()->activate();
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(palette().window().color());
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(double(size.width()) / logical.width(), double(size.height()) / logical.height());
+    static_cast<QWidget*>(twin.ChartView1)->render(&p, twin.ChartView1->pos());
+    twin.Legend1->render(&p, twin.Legend1->pos());
     p.end();
     return image;
 }

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <QString>
+
 #include <array>
 #include <utility>
 
@@ -36,6 +38,8 @@ public:
     void ZoomIn();
     void ZoomOut();
     QImage ChartImage();
+    // The chart with its legend drawn at the given size, whatever the window's own size and state.
+    QImage RenderPicture(QSize size) const;
     bool SaveImage(const QString& fileName);
     void CopyToClipboard();
 
@@ -64,8 +68,13 @@ private:
     void applyRanges();
     void saveAs();
     void layoutLegend(int availableWidth);
+    void fitTextToSize();
 
     std::array<QLineSeries*, 6> m_series{};
+    std::array<QLineSeries*, 6> m_casings{}; // dark casings under the light series, else null
+    QString m_leftTitle;
+    QLabel* m_legendTitle = nullptr;
+    QLabel* m_legendBottomTitle = nullptr;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
     bool m_hasData = false;
     bool m_zoomed = false;

@@ -33,6 +33,7 @@
 #include <QMutexLocker>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -409,7 +410,32 @@ void TFormMain::TileHorizontal() {
 }
 
 void TFormMain::CascadeWindows() {
-    m_mdiArea->cascadeSubWindows();
+    // Every window that is not minimised, each offset by a title bar from the one before and all as large
+    // as the frame allows, the last created on top; the minimised ones keep their row along the bottom.
+    const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    QList<QMdiSubWindow*> cascaded;
+    int iconHeight = 0;
+    for (QMdiSubWindow* sub : subs) {
+        if (sub->isHidden()) continue;
+        if (sub->isMinimized())
+            iconHeight = std::max(iconHeight, sub->height());
+        else
+            cascaded.append(sub);
+    }
+    for (QMdiSubWindow* sub : cascaded)
+        if (sub->isMaximized()) sub->showNormal();
+    if (cascaded.isEmpty()) return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int n = int(cascaded.size());
+    const int step = std::max(
+        18, cascaded.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, cascaded.first()) + 4);
+    const int w = std::max(area.width() - (n - 1) * step, area.width() * 2 / 3);
+    const int h = std::max(area.height() - iconHeight - (n - 1) * step, (area.height() - iconHeight) / 2);
+    for (int k = 0; k < n; ++k) {
+        cascaded[k]->setGeometry(k * step, k * step, w, h);
+        cascaded[k]->raise();
+    }
+    m_mdiArea->setActiveSubWindow(cascaded.last());
 }
 
 void TFormMain::MinimizeAll() {
@@ -640,8 +666,8 @@ void TFormMain::takeResults(TSolveThread* worker) {
     LabelSummary->SetFullText((m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) +
                               ResultsSummary(m_results));
     updateActions();
-    // A stopped run was ended on purpose: its figures wait in the menu instead of popping up.
-    if (m_resultsCompleted) ActionsResultsExecute();
+    // The figures wait behind their action (the summary is in the status bar): the end of a run never
+    // covers the charts nor takes the keyboard from where the user is typing.
     // Kept for the comparison, named by its case ("*": with edits not saved in the case file).
     QString caseName = CaseFiles->CaseName();
     if (!caseName.isEmpty() && CaseFiles->IsModified()) caseName += QLatin1Char('*');
@@ -675,6 +701,11 @@ void TFormMain::ActionsResultsExecute() {
 QStringList TFormMain::ResultImageFiles() {
     return {QStringLiteral("cross_section.png"), QStringLiteral("temperature.png"),
             QStringLiteral("sulphur.png"), QStringLiteral("carbon.png")};
+}
+
+QSize TFormMain::ResultPictureSize(int k) {
+    // The cross-section at twice its design size, the charts at a print-worthy size.
+    return k == 0 ? TFormSolve::DesignSize() * 2 : QSize(1600, 1000);
 }
 
 void TFormMain::ActionsSaveResultsExecute() {
@@ -742,12 +773,10 @@ QString TFormMain::saveResults(const QString& dir) {
     if (!csvError.empty()) return QString::fromStdString(csvError);
     if (const QString error = saveProfileResults(staging.path()); !error.isEmpty()) return error;
 
-    auto surfaceImage = [](SurfaceChartWindow* w) {
-        const QImage image = w->HasView() ? w->RenderImage() : QImage();
-        return image.isNull() ? w->grab().toImage() : image;
-    };
-    const QImage pictures[] = {FormSolve->grab().toImage(), FormTempTau->ChartImage(),
-                               surfaceImage(FormGraphS), surfaceImage(FormGraphC)};
+    // Pictures at a fixed size, drawn for the file whatever the windows' size and state.
+    const QImage pictures[] = {
+        FormSolve->RenderPicture(ResultPictureSize(0)), FormTempTau->RenderPicture(ResultPictureSize(1)),
+        FormGraphS->RenderPicture(ResultPictureSize(2)), FormGraphC->RenderPicture(ResultPictureSize(3))};
     for (int k = 0; k < int(images.size()); ++k)
         if (pictures[k].isNull() || !pictures[k].save(staging.filePath(images[k]), "PNG"))
             return QStringLiteral("не удалось записать рисунок %1").arg(images[k]);
@@ -827,7 +856,7 @@ QString TFormMain::saveProfileResults(const QString& dir) {
     const std::string error =
         korvel::WriteProfileCsv(QFile::encodeName(dir).toStdString(), m_profile, m_verdict);
     if (!error.empty()) return QString::fromStdString(error);
-    const QImage picture = FormProfile->RenderImage(QSize(1200, 600));
+    const QImage picture = FormProfile->RenderImage(QSize(1600, 1000));
     if (picture.isNull() || !picture.save(QDir(dir).filePath(QStringLiteral("profile.png")), "PNG"))
         return QStringLiteral("не удалось записать рисунок profile.png");
     return QString();

@@ -75,6 +75,8 @@ public:
     // The pictures saved beside the CSV files, in this order: cross-section, temperature chart,
     // sulphur, carbon.
     static QStringList ResultImageFiles();
+    // The size of each of those pictures, in the same order.
+    static QSize ResultPictureSize(int k);
 
     korvel::Model& Model() { return m_model; }
 

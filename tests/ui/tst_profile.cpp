@@ -314,7 +314,7 @@ private slots:
         QVERIFY2(verdict[2].startsWith(QStringLiteral("reheating,")) && verdict[2].endsWith(",K,not reached"),
                  qPrintable(verdict[2]));
         const QImage picture(dir.filePath("profile.png"));
-        QCOMPARE(picture.size(), QSize(1200, 600));
+        QCOMPARE(picture.size(), QSize(1600, 1000));
     }
 };
 

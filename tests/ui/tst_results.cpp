@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -227,6 +229,9 @@ private slots:
                  qPrintable(w->LabelSummary->FullText()));
         QVERIFY(w->LabelSummary->isVisible());
 
+        // The figures wait behind their action: the end of a run opens no window over the charts.
+        QVERIFY(!w->FormResults->isVisible());
+        w->ActionsResults->trigger();
         QVERIFY(w->FormResults->isVisible());
         QVERIFY(!w->FormResults->isModal());
         QStringList expected;
@@ -350,6 +355,56 @@ private slots:
             const QImage image(dir.filePath(name));
             QVERIFY2(!image.isNull() && image.width() > 50 && image.height() > 50, qPrintable(name));
         }
+    }
+
+    // Saving with every window minimised writes every file, the pictures at their fixed sizes.
+    void savingWithAllWindowsMinimised() {
+        QVERIFY(shortRun());
+        w->MinimizeAll();
+        for (QMdiSubWindow* sub : w->MdiArea()->subWindowList())
+            QVERIFY(sub->isMinimized());
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        save(dir.path());
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
+        QStringList present = QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot);
+        present.sort();
+        QStringList expected = allFiles();
+        expected.sort();
+        QCOMPARE(present, expected);
+        const QStringList images = TFormMain::ResultImageFiles();
+        QCOMPARE(TFormMain::ResultPictureSize(0), QSize(1254, 728));
+        for (int k = 0; k < images.size(); ++k) {
+            const QImage image(dir.filePath(images[k]));
+            QVERIFY2(!image.isNull(), qPrintable(images[k]));
+            QCOMPARE(image.size(), TFormMain::ResultPictureSize(k));
+        }
+        // The same pictures again with the windows tiled: the size does not follow the windows.
+        w->TileHorizontal();
+        QTemporaryDir again;
+        save(again.path());
+        for (int k = 0; k < images.size(); ++k)
+            QCOMPARE(QImage(again.filePath(images[k])).size(), TFormMain::ResultPictureSize(k));
+        // The temperature chart's picture shows the curves: the centre's red is in it.
+        const QImage chart(again.filePath(images[1]));
+        bool red = false;
+        for (int y = 0; y < chart.height() && !red; y += 2)
+            for (int x = 0; x < chart.width() && !red; x += 2)
+                red = chart.pixelColor(x, y) == QColor(255, 0, 0);
+        QVERIFY(red);
+    }
+
+    // A run that ends while the user types in the data window leaves the keyboard there.
+    void endOfRunLeavesTheFocusAlone() {
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        run(1);
+        w->ActionsEnter->trigger();
+        w->FormIsxDan->CurrencyT0->setFocus();
+        QVERIFY(waitForEnd());
+        QVERIFY(w->HasResults());
+        QCoreApplication::processEvents();
+        QVERIFY(!w->FormResults->isVisible());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->FormIsxDan->CurrencyT0));
     }
 
     void replacingAsksFirst() {
