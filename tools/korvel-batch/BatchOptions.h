@@ -15,6 +15,11 @@ struct BatchOptions {
     std::string csvDir;   // write the CSV results here
     bool help = false;
     std::vector<std::pair<std::string, double>> overrides;
+    // A parameter study instead of one run.
+    std::vector<std::string> sweeps; // --sweep KEY=FROM:TO:STEP or KEY=v1,v2,..
+    int jobs = 0;                    // --jobs N; 0: one thread per core
+    int partK = 1, partN = 1;        // --part K/N
+    std::string out;                 // --out FILE; empty: the standard output
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.
