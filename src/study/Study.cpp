@@ -294,6 +294,7 @@ void StudyRunner::Run(const RowCallback& onRow) {
     {
         std::lock_guard lock(mutex_);
         next_ = 0;
+        started_.store(0);
         pending_.assign(n, StudyRow());
         ready_.assign(n, false);
         rows_.clear();
@@ -320,6 +321,7 @@ void StudyRunner::work(const RowCallback& onRow) {
             std::lock_guard lock(mutex_);
             if (cancel_.load() || next_ >= n) return;
             k = next_++;
+            started_.fetch_add(1);
         }
         const std::size_t index = slice_.first + k;
         StudyRow row;

@@ -109,6 +109,8 @@ public:
     int Jobs() const { return jobs_; }
     // The rows done, in the order of the runs (after Run has returned, or from the row callback).
     const std::vector<StudyRow>& Rows() const { return rows_; }
+    // How many runs have been started (none starts after Cancel).
+    std::size_t RunsStarted() const { return started_.load(); }
 
 private:
     void work(const RowCallback& onRow);
@@ -117,6 +119,7 @@ private:
     StudySlice slice_;
     int jobs_ = 1;
     std::atomic<bool> cancel_{false};
+    std::atomic<std::size_t> started_{0};
     std::mutex mutex_;
     std::size_t next_ = 0;          // next run to start, relative to the slice
     std::vector<StudyRow> pending_; // finished runs not yet delivered, by relative index
