@@ -169,21 +169,28 @@ bool ParseStudyInput(std::string_view spec, StudyInput& out, std::string& error)
             return false;
         }
     }
-    if (field->param == CaseField::Param::L || field->param == CaseField::Param::M ||
-        field->param == CaseField::Param::SideFlag) {
-        for (double v : in.values) {
-            if (v != std::floor(v) || std::fabs(v) > 1e9) {
-                error = key + ": нужны целые значения, а не " + std::to_string(v);
-                return false;
-            }
-            if (field->param == CaseField::Param::SideFlag && v != 1 && v != -1) {
-                error = key + ": допустимы только значения 1 и -1";
-                return false;
-            }
-        }
+    if (std::string why = CheckStudyInputValues(in); !why.empty()) {
+        error = std::move(why);
+        return false;
     }
     out = std::move(in);
     return true;
+}
+
+std::string CheckStudyInputValues(const StudyInput& in) {
+    if (!in.field) return "изменяемый параметр не задан";
+    const std::string key = in.field->key;
+    if (in.values.empty()) return key + ": нет ни одного значения";
+    for (double v : in.values) {
+        if (!std::isfinite(v)) return key + ": значения должны быть числами";
+        if (in.field->param == CaseField::Param::L || in.field->param == CaseField::Param::M ||
+            in.field->param == CaseField::Param::SideFlag) {
+            if (v != std::floor(v) || std::fabs(v) > 1e9) return key + ": нужны целые значения, а не " + std::to_string(v);
+            if (in.field->param == CaseField::Param::SideFlag && v != 1 && v != -1)
+                return key + ": допустимы только значения 1 и -1";
+        }
+    }
+    return {};
 }
 
 std::string CheckStudy(const Study& s) {

@@ -35,6 +35,10 @@ constexpr std::size_t kMaxStudyRuns = 1000000;
 // Russian message in `error` (without the option's name; the caller puts it in front).
 bool ParseStudyInput(std::string_view spec, StudyInput& out, std::string& error);
 
+// Checks the values an input takes: L, M and SideFlag take whole numbers, SideFlag only 1 and -1.
+// Empty when they can be used, else a Russian message starting with the key.
+std::string CheckStudyInputValues(const StudyInput& in);
+
 // The values a range gives (see ParseStudyInput); false with a message on a zero step, a step
 // pointing away from TO, or too many values.
 bool RangeValues(double from, double to, double step, std::vector<double>& values, std::string& error);

@@ -27,6 +27,10 @@ class TFormResults;
 class TFormTempTau;
 class TSolveThread;
 class TfmParamMod;
+class TFormStudy;
+namespace korvel {
+struct Case;
+}
 
 // A child window's frame that is never destroyed: closing it minimises it.
 class TKeptSubWindow : public QMdiSubWindow {
@@ -90,6 +94,8 @@ public:
     TAboutBox* AboutBox = nullptr;
     TfmParamMod* fmParamMod = nullptr;
     TFormResults* FormResults = nullptr;
+    // The parameter study window, created at its first use.
+    TFormStudy* FormStudy = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -112,6 +118,7 @@ public:
     QAction* Window3DSGraph = nullptr;
     QAction* ServisParamMod = nullptr;
     QAction* Window3DGraph = nullptr;
+    QAction* ServisStudy = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
     // Status bar: the latest run's summary, the slice's distance from the meniscus, the shell at the
@@ -136,6 +143,10 @@ public slots:
     void Window3DSGraphExecute();
     void Window3DGraphExecute();
     void ServisParamModExecute();
+    // Shows the parameter study window.
+    void ServisStudyExecute();
+    // Puts a case into the data window and the model parameters (not while a run is going).
+    bool OpenStudyCase(const korvel::Case& c, int run);
     void SolveThreadTerminate();
     void PrepareSolveWindow();
     // Tiles the child windows horizontally: every window that is not minimised gets the full width of

@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(actionNames(top[0]->menu()->actions()),
                  (QStringList{"ActionsEnter", "ActionsSolve", "ActionsPause", "ActionsStop", "ActionsResults",
                               "ActionsSaveResults", "-", "ActionsExit"}));
-        QCOMPARE(actionNames(top[1]->menu()->actions()), QStringList{"ServisParamMod"});
+        QCOMPARE(actionNames(top[1]->menu()->actions()), (QStringList{"ServisParamMod", "ServisStudy"}));
         const QList<QAction*> window = top[2]->menu()->actions();
         QCOMPARE(actionNames(window),
                  (QStringList{"WindowTileHorizontal1", "WindowCascade1", "WindowMinimizeAll1",
