@@ -98,8 +98,16 @@ QString StatusText(korvel::StudyRunStatus s) {
     return QString();
 }
 
+// The fewest decimals (up to 6) that show v as it reads.
+int DecimalsNeeded(double v) {
+    for (int d = 0; d < 6; ++d)
+        if (std::fabs(v * std::pow(10.0, d) - std::nearbyint(v * std::pow(10.0, d))) < 1e-6) return d;
+    return 6;
+}
+
 QString Duration(double seconds) {
-    const long long s = std::llround(std::max(0.0, seconds));
+    if (seconds < 9.95) return FormatFixed(std::max(0.0, seconds), 0, 1) + QStringLiteral(" с");
+    const long long s = std::llround(seconds);
     if (s < 60) return QStringLiteral("%1 с").arg(s);
     if (s < 3600) return QStringLiteral("%1 мин %2 с").arg(s / 60).arg(s % 60);
     return QStringLiteral("%1 ч %2 мин").arg(s / 3600).arg((s % 3600) / 60);
@@ -512,6 +520,11 @@ void TFormStudy::rebuildTable() {
             h->setToolTip(QString(headers[c]).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     Table->horizontalHeader()->setStretchLastSection(true);
     Table->resizeColumnsToContents();
+    // The result column is filled while the study runs: room for its longest word from the start.
+    const int status = 1 + int(m_study.inputs.size());
+    Table->setColumnWidth(
+        status, std::max(Table->columnWidth(status),
+                         Table->fontMetrics().horizontalAdvance(QStringLiteral("остановлен")) + 16));
 }
 
 QChart* TFormStudy::Chart() const {
@@ -551,9 +564,7 @@ void TFormStudy::rebuildChart() {
     }
     auto* ax = new QValueAxis;
     ax->setTitleText(FieldTitle(first));
-    ax->setLabelFormat(QStringLiteral("%g"));
     auto* ay = new QValueAxis;
-    ay->setLabelFormat(QStringLiteral("%g"));
     ay->setTitleText(QString::fromUtf8(list[fig].caption));
     chart->addAxis(ax, Qt::AlignBottom);
     chart->addAxis(ay, Qt::AlignLeft);
@@ -592,6 +603,16 @@ void TFormStudy::rebuildChart() {
         ax->setRange(x0, x1);
         ay->setRange(y0, y1);
         ay->applyNiceNumbers();
+        // As many decimals as the values of the first input and the ticks of the figure need.
+        const std::vector<double>& xs = m_study.inputs[0].values;
+        if (xs.size() >= 2 && xs.size() <= 11) ax->setTickCount(int(xs.size()));
+        int dx = DecimalsNeeded((ax->max() - ax->min()) / std::max(1, ax->tickCount() - 1));
+        for (double x : xs)
+            dx = std::max(dx, DecimalsNeeded(x));
+        ax->setLabelFormat(QStringLiteral("%.%1f").arg(dx));
+        const double tick = (ay->max() - ay->min()) / std::max(1, ay->tickCount() - 1);
+        const int dy = tick > 0 ? std::clamp(-int(std::floor(std::log10(tick) + 1e-9)), 0, 6) : 0;
+        ay->setLabelFormat(QStringLiteral("%.%1f").arg(dy));
     }
     chart->legend()->setVisible(second != nullptr);
     chart->setTitle(QString::fromUtf8(list[fig].caption) +
