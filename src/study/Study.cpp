@@ -11,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -185,7 +186,8 @@ std::string CheckStudyInputValues(const StudyInput& in) {
         if (!std::isfinite(v)) return key + ": значения должны быть числами";
         if (in.field->param == CaseField::Param::L || in.field->param == CaseField::Param::M ||
             in.field->param == CaseField::Param::SideFlag) {
-            if (v != std::floor(v) || std::fabs(v) > 1e9) return key + ": нужны целые значения, а не " + std::to_string(v);
+            if (v != std::floor(v) || std::fabs(v) > 1e9)
+                return key + ": нужны целые значения, а не " + std::to_string(v);
             if (in.field->param == CaseField::Param::SideFlag && v != 1 && v != -1)
                 return key + ": допустимы только значения 1 и -1";
         }
@@ -308,7 +310,8 @@ void StudyRunner::Run(const RowCallback& onRow) {
         rows_.reserve(n);
     }
     const int threads = static_cast<int>(std::min<std::size_t>(std::size_t(jobs_), n));
-    if (threads <= 1) {
+    // A background study never lowers the priority of the caller's own thread.
+    if (threads <= 1 && !background_) {
         work(onRow);
         return;
     }
@@ -322,6 +325,8 @@ void StudyRunner::Run(const RowCallback& onRow) {
 
 void StudyRunner::work(const RowCallback& onRow) {
     const std::size_t n = slice_.last - slice_.first;
+    // On Linux the nice value belongs to the thread; it changes when the runs go, never what they give.
+    if (background_) ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
     for (;;) {
         std::size_t k = 0;
         {

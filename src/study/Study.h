@@ -115,6 +115,9 @@ public:
     const std::vector<StudyRow>& Rows() const { return rows_; }
     // How many runs have been started (none starts after Cancel).
     std::size_t RunsStarted() const { return started_.load(); }
+    // Runs the study's threads at a lower scheduling priority, so that windows and a run of the
+    // program's own stay quick while a study uses every core. Call before Run.
+    void SetBackground(bool background) { background_ = background; }
 
 private:
     void work(const RowCallback& onRow);
@@ -122,6 +125,7 @@ private:
     Study study_;
     StudySlice slice_;
     int jobs_ = 1;
+    bool background_ = false;
     std::atomic<bool> cancel_{false};
     std::atomic<std::size_t> started_{0};
     std::mutex mutex_;

@@ -1,7 +1,11 @@
 #include "StudyBatch.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <thread>
+#include <unistd.h>
 
 namespace korvel {
 
@@ -56,6 +60,23 @@ int RunBatchStudy(const BatchStudyRequest& r, std::FILE* out, std::FILE* err) {
     if (!BuildBatchStudy(r, study, error)) {
         std::fprintf(err, "korvel-batch: %s\n", error.c_str());
         return 2;
+    }
+    // A file that cannot be written is found before the runs, not after them.
+    if (!r.out.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(r.out, ec)) {
+            std::fprintf(err, "korvel-batch: --out: «%s» — это папка, а не файл\n", r.out.c_str());
+            return 2;
+        }
+        std::string probe = r.out + ".tmp-XXXXXX";
+        const int fd = ::mkstemp(probe.data());
+        if (fd < 0) {
+            std::fprintf(err, "korvel-batch: --out: не удалось создать файл рядом с «%s»: %s\n",
+                         r.out.c_str(), std::strerror(errno));
+            return 2;
+        }
+        ::close(fd);
+        ::unlink(probe.c_str());
     }
     const int jobs = r.jobs > 0 ? r.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const StudySlice slice = StudyPart(StudyRunCount(study), r.partK, r.partN);

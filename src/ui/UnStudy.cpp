@@ -27,6 +27,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -188,6 +189,10 @@ TFormStudy::TFormStudy(QWidget* parent) : QWidget(parent) {
     ChartView->setMinimumWidth(320);
     chartLayout->addWidget(ChartView, 1);
     connect(FigureChooser, &QComboBox::currentIndexChanged, this, &TFormStudy::rebuildChart);
+    m_chartTimer = new QTimer(this);
+    m_chartTimer->setSingleShot(true);
+    m_chartTimer->setInterval(250);
+    connect(m_chartTimer, &QTimer::timeout, this, &TFormStudy::rebuildChart);
     splitter->addWidget(Table);
     splitter->addWidget(chartPane);
     splitter->setStretchFactor(0, 3);
@@ -367,6 +372,11 @@ korvel::Study TFormStudy::StudyFromControls(QString& problem) const {
         problem = QString::fromStdString(why);
         problem[0] = problem[0].toUpper();
         problem += QLatin1Char('.');
+    } else if (korvel::StudyRunCount(s) > kMaxWindowRuns) {
+        problem = QStringLiteral("Слишком много расчетов для окна серии: %1 (не более %2). Большую серию "
+                                 "считайте в korvel-batch (--sweep, --part).")
+                      .arg(korvel::StudyRunCount(s))
+                      .arg(kMaxWindowRuns);
     }
     return s;
 }
@@ -419,6 +429,7 @@ void TFormStudy::Start() {
     LabelTimeLeft->setText(QStringLiteral("Осталось: оценка после первого расчета"));
     const int jobs = m_jobs > 0 ? m_jobs : std::max(1, QThread::idealThreadCount());
     m_runner = std::make_unique<korvel::StudyRunner>(m_study, korvel::StudySlice{0, m_total}, jobs);
+    m_runner->SetBackground(true);
     m_clock.start();
     korvel::StudyRunner* runner = m_runner.get();
     // The runs go on the runner's threads; every row is handed to the window thread as it is done.
@@ -476,7 +487,8 @@ void TFormStudy::addRow(const korvel::StudyRow& row, std::size_t done, std::size
     for (std::size_t k = 0; k < list.size(); ++k)
         put(col++, figures ? ShowNumber(list[k].get(row.figures), FigureDecimals(k)) : QString());
     put(col++, QString::fromStdString(row.message), Qt::AlignLeft | Qt::AlignVCenter);
-    rebuildChart();
+    // The chart follows the rows a few times a second, not at every row of a long study.
+    if (!m_chartTimer->isActive()) m_chartTimer->start();
     updateButtons();
 }
 
@@ -496,6 +508,8 @@ void TFormStudy::studyEnded() {
     if (failed > 0) text += QStringLiteral("; не выполнено расчетов: %1").arg(failed);
     LabelTimeLeft->setText(text);
     Table->resizeColumnsToContents();
+    m_chartTimer->stop();
+    rebuildChart();
     updateButtons();
     emit Finished();
 }

@@ -19,6 +19,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 
 // The parameter study window ("Серия расчетов"): one or two inputs of the case on screen, each over a
 // range (from, to, step) or a list of values; the runs go in the background on every core, and the
@@ -42,6 +43,9 @@ public:
     void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
     // Threads of a study; by default one per core.
     void SetJobs(int jobs) { m_jobs = jobs; }
+
+    // The most runs a study of this window may have (a larger one belongs to the batch runner).
+    static constexpr std::size_t kMaxWindowRuns = 10000;
 
     // One varied input, as the window's controls describe it.
     struct InputRow {
@@ -118,4 +122,5 @@ private:
     std::unique_ptr<korvel::StudyRunner> m_runner;
     std::thread m_thread;
     QElapsedTimer m_clock;
+    QTimer* m_chartTimer = nullptr;
 };

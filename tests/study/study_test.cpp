@@ -142,8 +142,10 @@ TEST(StudyRuns, TheLastInputVariesFastest) {
 
 TEST(StudyRuns, EveryRowIsTheSameCaseRunAloneToTheLastBit) {
     const Study s = SmallStudy();
-    for (int jobs : {1, 2, 3}) {
-        StudyRunner runner(s, {0, StudyRunCount(s)}, jobs);
+    for (int jobs : {1, 2, 3, -1}) {
+        // -1: one thread at background priority.
+        StudyRunner runner(s, {0, StudyRunCount(s)}, std::max(jobs, 1));
+        runner.SetBackground(jobs < 0);
         std::vector<std::size_t> order;
         runner.Run([&](const StudyRow& row, std::size_t done, std::size_t total) {
             order.push_back(row.index);

@@ -129,6 +129,11 @@ private slots:
             e->setText(old);
             QVERIFY(w->ButtonStart->isEnabled());
         }
+        // A study too large for the window is sent to the batch runner.
+        w->Inputs[0].step->setText("0,0001");
+        QVERIFY2(w->LabelCount->text().contains("korvel-batch"), qPrintable(w->LabelCount->text()));
+        QVERIFY(!w->ButtonStart->isEnabled());
+        w->Inputs[0].step->setText("0,1");
         // The same input twice, and grids that are not whole numbers.
         SetList(w->Inputs[1], "Vlit", "1; 2");
         QVERIFY2(w->LabelCount->text().contains("дважды"), qPrintable(w->LabelCount->text()));
