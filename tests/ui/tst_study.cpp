@@ -130,7 +130,7 @@ private slots:
             QVERIFY(w->ButtonStart->isEnabled());
         }
         // A study too large for the window is sent to the batch runner.
-        w->Inputs[0].step->setText("0,0001");
+        w->Inputs[0].step->setText("0,00001"); // 20001 x 2 runs
         QVERIFY2(w->LabelCount->text().contains("korvel-batch"), qPrintable(w->LabelCount->text()));
         QVERIFY(!w->ButtonStart->isEnabled());
         w->Inputs[0].step->setText("0,1");
