@@ -130,9 +130,11 @@ private slots:
             QVERIFY(w->ButtonStart->isEnabled());
         }
         // A study too large for the window is sent to the batch runner.
-        w->Inputs[0].step->setText("0,00001"); // 20001 x 2 runs
+        w->Inputs[0].to->setText("2");
+        w->Inputs[0].step->setText("0,0001"); // 6001 x 2 runs
         QVERIFY2(w->LabelCount->text().contains("korvel-batch"), qPrintable(w->LabelCount->text()));
         QVERIFY(!w->ButtonStart->isEnabled());
+        w->Inputs[0].to->setText("1,6");
         w->Inputs[0].step->setText("0,1");
         // The same input twice, and grids that are not whole numbers.
         SetList(w->Inputs[1], "Vlit", "1; 2");
