@@ -402,7 +402,7 @@ void TFormStudy::UpdateCount() {
 }
 
 void TFormStudy::updateButtons() {
-    ButtonCancel->setEnabled(Running());
+    ButtonCancel->setEnabled(Running() && !m_cancelled);
     const int row = Table->currentRow();
     ButtonOpenCase->setEnabled(row >= 0 && row < int(m_rows.size()));
     ButtonSaveCsv->setEnabled(!Running() && !m_rows.empty());

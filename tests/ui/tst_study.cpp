@@ -243,10 +243,17 @@ private slots:
         SetRange(w->Inputs[0], "Vlit", "1", "2", "0,025"); // 41 runs
         w->SetJobs(1);
         QSignalSpy finished(w.get(), &TFormStudy::Finished);
-        connect(w->Table->model(), &QAbstractItemModel::rowsInserted, w.get(), [this] { w->Cancel(); });
+        bool cancelStayedOff = false;
+        connect(w->Table->model(), &QAbstractItemModel::rowsInserted, w.get(), [&] {
+            w->Cancel();
+            // Once the row is in, the cancel button must not come back while the last runs end.
+            QMetaObject::invokeMethod(
+                w.get(), [&] { cancelStayedOff = !w->ButtonCancel->isEnabled(); }, Qt::QueuedConnection);
+        });
         w->Start();
         QVERIFY(finished.wait(120000));
         QVERIFY(w->Cancelled());
+        QTRY_VERIFY(cancelStayedOff);
         const std::size_t done = w->StudyRows().size();
         QVERIFY2(done >= 1 && done < 41, qPrintable(QString::number(done)));
         QCOMPARE(w->Table->rowCount(), int(done));
