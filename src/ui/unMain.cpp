@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QMutexLocker>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -428,6 +429,8 @@ bool TFormMain::OpenStudyCase(const korvel::Case& c, int run) {
     FormIsxDan->SetValues(c.window);
     const bool newGrid = c.params.L != m_model.params.L || c.params.M != m_model.params.M;
     m_model.params = c.params;
+    // The parameters dialog shows the side it holds.
+    (c.params.SideFlag < 0 ? fmParamMod->RadioButton2 : fmParamMod->RadioButton1)->setChecked(true);
     if (newGrid) {
         // As after a new grid in the parameters dialog: the state and the cross-section follow it.
         korvel::SizeState(m_model);

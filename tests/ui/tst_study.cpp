@@ -2,6 +2,7 @@
 // study runner's to the last bit, the chart, the CSV, cancel, and a row's case opened in the program.
 #include "study/Study.h"
 #include "ui/UnIsxDan.h"
+#include "ui/UnParamMod.h"
 #include "ui/UnStudy.h"
 #include "ui/unMain.h"
 
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -296,12 +298,15 @@ private slots:
         korvel::Case c = SmallCase();
         c.window.T0 = 1533;
         c.params.L = 12;
+        c.params.SideFlag = -1;
         QVERIFY(main.OpenStudyCase(c, 3));
         QCOMPARE(main.FormIsxDan->Values().T0, 1533.0);
         QCOMPARE(main.FormIsxDan->Values().Vp, 0.5);
         QCOMPARE(model.params.L, 12);
         QCOMPARE(model.params.M, 6);
         QCOMPARE(model.state.Tem.Rows(), 13); // the state follows the new grid
+        QCOMPARE(model.params.SideFlag, -1);
+        QVERIFY(main.fmParamMod->RadioButton2->isChecked());
         QVERIFY(shown.isEmpty());
         // A grid outside 4..100 is not taken.
         c.params.L = 3;
