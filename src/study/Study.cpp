@@ -266,7 +266,7 @@ bool ParseStudyPart(std::string_view text, int& k, int& n, std::string& error) {
     return true;
 }
 
-StudyRow RunStudyCase(const Case& c, long long maxSteps) {
+StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<void(double)>& progress) {
     StudyRow row;
     Model m;
     ApplyCase(c, m);
@@ -276,8 +276,15 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps) {
         return row;
     }
     ResultsTracker tracker;
+    // The process time the run goes to: its duration, or where maxSteps stop it.
+    double tauEnd = m.data.TauEnd;
+    if (maxSteps >= 0) tauEnd = std::min(tauEnd, double(maxSteps) * m.params.Dt);
     const RunOutcome out = RunHeadless(
-        m, [](const Model&, bool) {}, maxSteps, &tracker);
+        m,
+        [&](const Model& state, bool) {
+            if (progress) progress(tauEnd > 0 ? std::clamp(state.state.Tau / tauEnd, 0.0, 1.0) : 1.0);
+        },
+        maxSteps, &tracker);
     row.steps = out.steps;
     row.status = out.end == RunEnd::Finished  ? StudyRunStatus::Completed
                  : out.end == RunEnd::Stopped ? StudyRunStatus::Stopped
@@ -296,6 +303,18 @@ StudyRunner::StudyRunner(Study study, StudySlice slice, int jobs)
     const std::size_t total = StudyRunCount(study_);
     slice_.last = std::min(slice_.last, total);
     slice_.first = std::min(slice_.first, slice_.last);
+    partial_ = std::make_unique<std::atomic<double>[]>(std::size_t(jobs_));
+    for (int t = 0; t < jobs_; ++t)
+        partial_[t].store(0);
+}
+
+double StudyRunner::DoneShare() const {
+    const std::size_t n = slice_.last - slice_.first;
+    if (n == 0) return 1;
+    double done = double(finished_.load());
+    for (int t = 0; t < jobs_; ++t)
+        done += partial_[t].load();
+    return std::clamp(done / double(n), 0.0, 1.0);
 }
 
 void StudyRunner::Run(const RowCallback& onRow) {
@@ -304,6 +323,9 @@ void StudyRunner::Run(const RowCallback& onRow) {
         std::lock_guard lock(mutex_);
         next_ = 0;
         started_.store(0);
+        finished_.store(0);
+        for (int t = 0; t < jobs_; ++t)
+            partial_[t].store(0);
         pending_.assign(n, StudyRow());
         ready_.assign(n, false);
         rows_.clear();
@@ -312,18 +334,18 @@ void StudyRunner::Run(const RowCallback& onRow) {
     const int threads = static_cast<int>(std::min<std::size_t>(std::size_t(jobs_), n));
     // A background study never lowers the priority of the caller's own thread.
     if (threads <= 1 && !background_) {
-        work(onRow);
+        work(onRow, 0);
         return;
     }
     std::vector<std::thread> pool;
     pool.reserve(threads);
     for (int t = 0; t < threads; ++t)
-        pool.emplace_back([this, &onRow] { work(onRow); });
+        pool.emplace_back([this, &onRow, t] { work(onRow, t); });
     for (std::thread& t : pool)
         t.join();
 }
 
-void StudyRunner::work(const RowCallback& onRow) {
+void StudyRunner::work(const RowCallback& onRow, int slot) {
     const std::size_t n = slice_.last - slice_.first;
     // On Linux the nice value belongs to the thread; it changes when the runs go, never what they give.
     if (background_) ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
@@ -338,7 +360,8 @@ void StudyRunner::work(const RowCallback& onRow) {
         const std::size_t index = slice_.first + k;
         StudyRow row;
         try {
-            row = RunStudyCase(StudyRunCase(study_, index), study_.maxSteps);
+            row = RunStudyCase(StudyRunCase(study_, index), study_.maxSteps,
+                               [this, slot](double share) { partial_[slot].store(share); });
         } catch (const std::exception& e) {
             row = StudyRow();
             row.status = StudyRunStatus::Refused;
@@ -347,6 +370,8 @@ void StudyRunner::work(const RowCallback& onRow) {
         row.index = index;
         row.inputs = StudyRunValues(study_, index);
         std::lock_guard lock(mutex_);
+        partial_[slot].store(0);
+        finished_.fetch_add(1);
         pending_[k] = std::move(row);
         ready_[k] = true;
         // Deliver every row whose predecessors are all delivered: the rows leave in the runs' order

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -87,7 +88,10 @@ struct StudyRow {
 // One case, run as the batch runner runs it: the model built with ApplyCase, the input checked with
 // CheckRunInput (a refused case is not run), then RunHeadless with a results tracker, and the key
 // figures of the end. The row's index and inputs are left for the caller.
-StudyRow RunStudyCase(const Case& c, long long maxSteps = -1);
+// progress, when given, gets the share of the run done (0 to 1) after the initialisation and after
+// every tenth step; it only watches the run.
+StudyRow RunStudyCase(const Case& c, long long maxSteps = -1,
+                      const std::function<void(double share)>& progress = {});
 
 // Runs a slice of a study on several threads.
 class StudyRunner {
@@ -115,12 +119,14 @@ public:
     const std::vector<StudyRow>& Rows() const { return rows_; }
     // How many runs have been started (none starts after Cancel).
     std::size_t RunsStarted() const { return started_.load(); }
+    // The share of the slice done, counting the part done of the runs going (0 to 1); from any thread.
+    double DoneShare() const;
     // Runs the study's threads at a lower scheduling priority, so that windows and a run of the
     // program's own stay quick while a study uses every core. Call before Run.
     void SetBackground(bool background) { background_ = background; }
 
 private:
-    void work(const RowCallback& onRow);
+    void work(const RowCallback& onRow, int slot);
 
     Study study_;
     StudySlice slice_;
@@ -128,6 +134,8 @@ private:
     bool background_ = false;
     std::atomic<bool> cancel_{false};
     std::atomic<std::size_t> started_{0};
+    std::atomic<std::size_t> finished_{0};
+    std::unique_ptr<std::atomic<double>[]> partial_; // share done of the run each thread is on
     std::mutex mutex_;
     std::size_t next_ = 0;          // next run to start, relative to the slice
     std::vector<StudyRow> pending_; // finished runs not yet delivered, by relative index

@@ -189,6 +189,9 @@ TFormStudy::TFormStudy(QWidget* parent) : QWidget(parent) {
     ChartView->setMinimumWidth(320);
     chartLayout->addWidget(ChartView, 1);
     connect(FigureChooser, &QComboBox::currentIndexChanged, this, &TFormStudy::rebuildChart);
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(300);
+    connect(m_progressTimer, &QTimer::timeout, this, &TFormStudy::showProgress);
     m_chartTimer = new QTimer(this);
     m_chartTimer->setSingleShot(true);
     m_chartTimer->setInterval(250);
@@ -423,14 +426,15 @@ void TFormStudy::Start() {
     m_cancelled = false;
     rebuildTable();
     rebuildChart();
-    Progress->setRange(0, int(m_total));
+    Progress->setRange(0, kProgressSteps);
     Progress->setValue(0);
-    Progress->setFormat(QStringLiteral("%v из %m"));
-    LabelTimeLeft->setText(QStringLiteral("Осталось: оценка после первого расчета"));
+    Progress->setFormat(QStringLiteral("0 из %1").arg(m_total));
+    LabelTimeLeft->setText(QStringLiteral("Осталось: оценка через несколько секунд"));
     const int jobs = m_jobs > 0 ? m_jobs : std::max(1, QThread::idealThreadCount());
     m_runner = std::make_unique<korvel::StudyRunner>(m_study, korvel::StudySlice{0, m_total}, jobs);
     m_runner->SetBackground(true);
     m_clock.start();
+    m_progressTimer->start();
     korvel::StudyRunner* runner = m_runner.get();
     // The runs go on the runner's threads; every row is handed to the window thread as it is done.
     m_thread = std::thread([this, runner] {
@@ -464,11 +468,8 @@ void TFormStudy::closeEvent(QCloseEvent* e) {
 
 void TFormStudy::addRow(const korvel::StudyRow& row, std::size_t done, std::size_t total) {
     m_rows.push_back(row);
-    Progress->setValue(int(done));
-    const double elapsed = m_clock.elapsed() / 1000.0;
-    if (done > 0 && done < total)
-        LabelTimeLeft->setText(QStringLiteral("Осталось примерно %1")
-                                   .arg(Duration(elapsed / double(done) * double(total - done))));
+    Progress->setFormat(QStringLiteral("%1 из %2").arg(done).arg(total));
+    showProgress();
     const int line = Table->rowCount();
     Table->setRowCount(line + 1);
     auto put = [&](int col, const QString& text, Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
@@ -492,8 +493,21 @@ void TFormStudy::addRow(const korvel::StudyRow& row, std::size_t done, std::size
     updateButtons();
 }
 
+void TFormStudy::showProgress() {
+    if (!m_runner || m_cancelled) return;
+    // The share done counts the part done of the runs going, so that long runs move the bar too.
+    const double share = m_runner->DoneShare();
+    Progress->setValue(int(std::floor(share * kProgressSteps)));
+    const double elapsed = m_clock.elapsed() / 1000.0;
+    if (share > 0.01 && share < 1 && elapsed > 1)
+        LabelTimeLeft->setText(
+            QStringLiteral("Осталось примерно %1").arg(Duration(elapsed / share * (1 - share))));
+}
+
 void TFormStudy::studyEnded() {
     if (m_thread.joinable()) m_thread.join();
+    m_progressTimer->stop();
+    if (!m_cancelled) Progress->setValue(kProgressSteps);
     m_runner.reset();
     const double elapsed = m_clock.elapsed() / 1000.0;
     std::size_t failed = 0;

@@ -103,6 +103,7 @@ private:
     void fieldChosen(int k);
     void addRow(const korvel::StudyRow& row, std::size_t done, std::size_t total);
     void studyEnded();
+    void showProgress();
     void rebuildTable();
     void rebuildChart();
     void updateButtons();
@@ -123,4 +124,6 @@ private:
     std::thread m_thread;
     QElapsedTimer m_clock;
     QTimer* m_chartTimer = nullptr;
+    QTimer* m_progressTimer = nullptr;
+    static constexpr int kProgressSteps = 1000;
 };

@@ -151,7 +151,10 @@ TEST(StudyRuns, EveryRowIsTheSameCaseRunAloneToTheLastBit) {
             order.push_back(row.index);
             EXPECT_EQ(done, order.size());
             EXPECT_EQ(total, 6u);
+            // The share done counts every finished run and the parts of those going.
+            EXPECT_GE(runner.DoneShare(), double(done) / 6 - 1e-12) << done;
         });
+        EXPECT_EQ(runner.DoneShare(), 1.0);
         ASSERT_EQ(runner.Rows().size(), 6u);
         EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5})) << jobs << " jobs";
         for (const StudyRow& row : runner.Rows()) {

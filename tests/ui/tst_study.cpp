@@ -160,6 +160,8 @@ private slots:
         QVERIFY(!w->Running());
         QVERIFY2(w->LabelTimeLeft->text().startsWith("Серия завершена"),
                  qPrintable(w->LabelTimeLeft->text()));
+        QCOMPARE(w->Progress->value(), w->Progress->maximum());
+        QCOMPARE(w->Progress->text(), QStringLiteral("6 из 6"));
 
         // The same study through the runner on one thread.
         korvel::Study s = w->CurrentStudy();
@@ -259,6 +261,7 @@ private slots:
         const std::size_t done = w->StudyRows().size();
         QVERIFY2(done >= 1 && done < 41, qPrintable(QString::number(done)));
         QCOMPARE(w->Table->rowCount(), int(done));
+        QCOMPARE(w->Progress->text(), QStringLiteral("%1 из 41").arg(done));
         for (std::size_t k = 0; k < done; ++k)
             QCOMPARE(w->StudyRows()[k].index, k);
         QVERIFY2(
