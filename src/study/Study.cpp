@@ -119,15 +119,15 @@ bool RangeValues(double from, double to, double step, std::vector<double>& value
     return true;
 }
 
-bool ParseStudyInput(std::string_view spec, StudyInput& out, std::string& error) {
-    const std::string form = "ожидается KEY=FROM:TO:STEP или KEY=v1,v2,..., а не «" + std::string(spec) + "»";
-    const auto eq = spec.find('=');
-    if (eq == std::string_view::npos || eq == 0 || eq + 1 >= spec.size()) {
+bool ParseStudyInput(std::string_view text, StudyInput& out, std::string& error) {
+    const std::string form = "ожидается KEY=FROM:TO:STEP или KEY=v1,v2,..., а не «" + std::string(text) + "»";
+    const auto eq = text.find('=');
+    if (eq == std::string_view::npos || eq == 0 || eq + 1 >= text.size()) {
         error = form;
         return false;
     }
-    const std::string key(spec.substr(0, eq));
-    const std::string_view rest = spec.substr(eq + 1);
+    const std::string key(text.substr(0, eq));
+    const std::string_view rest = text.substr(eq + 1);
     const CaseField* field = FindCaseField(key);
     if (!field) {
         error = "неизвестный параметр «" + key + "»; допустимы:";

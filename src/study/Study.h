@@ -32,9 +32,9 @@ constexpr std::size_t kMaxStudyRuns = 1000000;
 
 // Reads "KEY=FROM:TO:STEP" (FROM, FROM+STEP, .. up to TO inclusive, each value rounded to the
 // decimals of FROM and STEP, so 1.2:1.8:0.1 gives exactly 1.2, 1.3, .., 1.8) or "KEY=v1,v2,v3" (the
-// values as listed). Numbers use a decimal point in every locale. On a bad spec returns false with a
+// values as listed). Numbers use a decimal point in every locale. On bad text returns false with a
 // Russian message in `error` (without the option's name; the caller puts it in front).
-bool ParseStudyInput(std::string_view spec, StudyInput& out, std::string& error);
+bool ParseStudyInput(std::string_view text, StudyInput& out, std::string& error);
 
 // Checks the values an input takes: L, M and SideFlag take whole numbers, SideFlag only 1 and -1.
 // Empty when they can be used, else a Russian message starting with the key.

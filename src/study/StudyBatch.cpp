@@ -30,10 +30,10 @@ bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& erro
         }
         SetCaseValue(study.base, *f, value);
     }
-    for (const std::string& spec : r.sweeps) {
+    for (const std::string& text : r.sweeps) {
         StudyInput in;
         std::string why;
-        if (!ParseStudyInput(spec, in, why)) {
+        if (!ParseStudyInput(text, in, why)) {
             error = "--sweep: " + why;
             return false;
         }

@@ -19,17 +19,17 @@ using namespace korvel;
 
 namespace {
 
-StudyInput Input(const std::string& spec) {
+StudyInput Input(const std::string& text) {
     StudyInput in;
     std::string error;
-    EXPECT_TRUE(ParseStudyInput(spec, in, error)) << spec << ": " << error;
+    EXPECT_TRUE(ParseStudyInput(text, in, error)) << text << ": " << error;
     return in;
 }
 
-std::string Refusal(const std::string& spec) {
+std::string Refusal(const std::string& text) {
     StudyInput in;
     std::string error;
-    EXPECT_FALSE(ParseStudyInput(spec, in, error)) << spec << " was accepted";
+    EXPECT_FALSE(ParseStudyInput(text, in, error)) << text << " was accepted";
     return error;
 }
 
@@ -72,7 +72,7 @@ void ExpectSameFigures(const KeyFigures& a, const KeyFigures& b, const std::stri
 
 } // namespace
 
-TEST(StudySpec, RangesGiveTheValuesAsTyped) {
+TEST(StudyInputs, RangesGiveTheValuesAsTyped) {
     // 1.2 + 6 * 0.1 is not 1.8 in binary; the values must be the numbers the user means.
     const StudyInput vlit = Input("Vlit=1.2:1.8:0.1");
     ASSERT_EQ(vlit.values.size(), 7u);
@@ -90,7 +90,7 @@ TEST(StudySpec, RangesGiveTheValuesAsTyped) {
     EXPECT_EQ(Input("SideFlag=1,-1").values, (std::vector<double>{1, -1}));
 }
 
-TEST(StudySpec, BadSpecsAreRefusedWithAReason) {
+TEST(StudyInputs, BadInputsAreRefusedWithAReason) {
     EXPECT_NE(Refusal("Vlit").find("KEY=FROM:TO:STEP"), std::string::npos);
     EXPECT_NE(Refusal("=1,2").find("KEY=FROM:TO:STEP"), std::string::npos);
     EXPECT_NE(Refusal("Vlit=").find("KEY=FROM:TO:STEP"), std::string::npos);
@@ -110,12 +110,12 @@ TEST(StudySpec, BadSpecsAreRefusedWithAReason) {
     EXPECT_NE(Refusal("SideFlag=0,1").find("1 и -1"), std::string::npos);
 }
 
-TEST(StudySpec, DecimalCommaIsNotADecimalPoint) {
+TEST(StudyInputs, DecimalCommaIsNotADecimalPoint) {
     // "1,5" is a list of two values, never one and a half, whatever the locale.
     EXPECT_EQ(Input("Vlit=1,5").values, (std::vector<double>{1, 5}));
 }
 
-TEST(StudySpec, StudiesAreCheckedAsAWhole) {
+TEST(StudyInputs, StudiesAreCheckedAsAWhole) {
     Study s;
     EXPECT_FALSE(CheckStudy(s).empty());
     s.inputs = {Input("Vlit=1,2"), Input("Vlit=3,4")};
@@ -245,7 +245,7 @@ TEST(StudyParts, ThreePartsGiveTheWholeStudysRows) {
     EXPECT_EQ(joined, StudyCsv(s, whole.Rows(), false));
 }
 
-TEST(StudyParts, PartSpecs) {
+TEST(StudyParts, PartArguments) {
     int k = 0, n = 0;
     std::string error;
     EXPECT_TRUE(ParseStudyPart("2/3", k, n, error));
