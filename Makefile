@@ -81,6 +81,7 @@ lint: configure
 bench: build
 	@$(BUILD_DIR)/bench/bench_model
 	@if [ -x $(BUILD_DIR)/bench/bench_paint ]; then QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench_paint; fi
+	@if [ -x $(BUILD_DIR)/bench/bench_study ]; then $(BUILD_DIR)/bench/bench_study; fi
 
 clean:
 	@rm -rf $(BUILD_DIR)

@@ -13,6 +13,7 @@
 #include "UnQuality.h"
 #include "UnResults.h"
 #include "UnSolve.h"
+#include "UnStudy.h"
 #include "UnTemTau.h"
 #include "model/FileWrite.h"
 #include "model/ProfileExport.h"
@@ -32,6 +33,7 @@
 #include <QMessageBox>
 #include <QMutexLocker>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -160,6 +162,13 @@ void TFormMain::createActions() {
         *d.action = a;
     }
     connect(WindowClose1, &QAction::triggered, m_mdiArea, &QMdiArea::closeActiveSubWindow);
+    // Parameter study.
+    ServisStudy = new QAction(QStringLiteral("Серия расчетов"), this);
+    ServisStudy->setObjectName(QStringLiteral("ServisStudy"));
+    ServisStudy->setProperty("category", QLatin1String("Servis"));
+    ServisStudy->setToolTip(QStringLiteral("Серия расчетов с изменением одного или двух параметров"));
+    ServisStudy->setStatusTip(ServisStudy->toolTip());
+    connect(ServisStudy, &QAction::triggered, this, &TFormMain::ServisStudyExecute);
     // The pause button stays down while pressed; menu entry and button share that state.
     ActionsPause->setCheckable(true);
 
@@ -192,6 +201,7 @@ void TFormMain::createMenus() {
     servis->setObjectName(QStringLiteral("MenuServis"));
     servis->addAction(ServisParamMod);
     servis->addAction(ServisQuality);
+    servis->addAction(ServisStudy);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
     window->setObjectName(QStringLiteral("MenuWindow"));
@@ -454,6 +464,54 @@ void TFormMain::ActionsExitExecute() {
 void TFormMain::ServisParamModExecute() {
     if (!m_runActive) fmParamMod->EditModelParams();
     if (CaseFiles) CaseFiles->Update();
+}
+
+void TFormMain::ServisStudyExecute() {
+    if (!FormStudy) {
+        FormStudy = new TFormStudy;
+        FormStudy->SetCaseSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            return c;
+        });
+        FormStudy->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        connect(FormStudy, &TFormStudy::OpenCase, this, &TFormMain::OpenStudyCase);
+        addChild(FormStudy);
+    }
+    showMaximizedChild(FormStudy);
+}
+
+bool TFormMain::OpenStudyCase(const korvel::Case& c, int run) {
+    if (m_runActive || WorkerAlive()) {
+        showMessage(QStringLiteral("Вариант %1 серии не открыт: во время расчета исходные данные и параметры "
+                                   "модели не меняются. Откройте его после окончания расчета.")
+                        .arg(run));
+        return false;
+    }
+    if (c.params.L < korvel::kMinNodes || c.params.L > korvel::kMaxNodes || c.params.M < korvel::kMinNodes ||
+        c.params.M > korvel::kMaxNodes) {
+        showMessage(
+            QStringLiteral("Вариант %1 серии не открыт: количество узлов сетки должно быть от 4 до 100.")
+                .arg(run));
+        return false;
+    }
+    FormIsxDan->SetValues(c.window);
+    const bool newGrid = c.params.L != m_model.params.L || c.params.M != m_model.params.M;
+    m_model.params = c.params;
+    // The parameters dialog shows the side it holds.
+    (c.params.SideFlag < 0 ? fmParamMod->RadioButton2 : fmParamMod->RadioButton1)->setChecked(true);
+    if (newGrid) {
+        // As after a new grid in the parameters dialog: the state and the cross-section follow it.
+        korvel::SizeState(m_model);
+        PrepareSolveWindow();
+        discardResults();
+    }
+    showMaximizedChild(FormIsxDan);
+    statusBar()->showMessage(
+        QStringLiteral("В окне исходных данных — вариант %1 серии расчетов (еще не принят).").arg(run),
+        10000);
+    return true;
 }
 
 void TFormMain::PrepareSolveWindow() {

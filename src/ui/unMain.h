@@ -35,6 +35,10 @@ class TFormProfile;
 class TfmQuality;
 class TSolveThread;
 class TfmParamMod;
+class TFormStudy;
+namespace korvel {
+struct Case;
+}
 
 // A child window's frame that is never destroyed: closing it minimises it.
 class TKeptSubWindow : public QMdiSubWindow {
@@ -117,6 +121,8 @@ public:
     TFormResults* FormResults = nullptr;
     TFormProfile* FormProfile = nullptr; // the profile along the machine with the quality verdict
     TfmQuality* fmQuality = nullptr;
+    // The parameter study window, created at its first use.
+    TFormStudy* FormStudy = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -141,6 +147,7 @@ public:
     QAction* Window3DGraph = nullptr;
     QAction* WindowProfile = nullptr;
     QAction* ServisQuality = nullptr;
+    QAction* ServisStudy = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
     // The profile along the machine and the quality verdict of the latest run with results, and the
@@ -175,6 +182,10 @@ public slots:
     void ServisParamModExecute();
     void WindowProfileExecute();
     void ServisQualityExecute();
+    // Shows the parameter study window.
+    void ServisStudyExecute();
+    // Puts a case into the data window and the model parameters (not while a run is going).
+    bool OpenStudyCase(const korvel::Case& c, int run);
     void SolveThreadTerminate();
     void PrepareSolveWindow();
     // Tiles the child windows horizontally: every window that is not minimised gets the full width of

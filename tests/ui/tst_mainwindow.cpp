@@ -137,7 +137,8 @@ private slots:
         QCOMPARE(actionNames(top[0]->menu()->actions()),
                  (QStringList{"ActionsEnter", "ActionsSolve", "ActionsPause", "ActionsStop", "ActionsResults",
                               "-", "ActionsExit"}));
-        QCOMPARE(actionNames(top[1]->menu()->actions()), (QStringList{"ServisParamMod", "ServisQuality"}));
+        QCOMPARE(actionNames(top[1]->menu()->actions()),
+                 (QStringList{"ServisParamMod", "ServisQuality", "ServisStudy"}));
         const QList<QAction*> window = top[2]->menu()->actions();
         QCOMPARE(actionNames(window),
                  (QStringList{"WindowTileHorizontal1", "WindowCascade1", "WindowMinimizeAll1",

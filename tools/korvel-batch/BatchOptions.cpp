@@ -3,6 +3,7 @@
 #include "model/ResultsExport.h"
 
 #include "cases/CaseBatch.h"
+#include "study/Study.h"
 #include <charconv>
 
 #include <cerrno>
@@ -141,6 +142,34 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 error = "--limit: " + why;
                 return false;
             }
+        } else if (a == "--sweep") {
+            std::string v;
+            if (!next(v)) return false;
+            StudyInput in;
+            std::string why;
+            if (!ParseStudyInput(v, in, why)) {
+                error = "--sweep: " + why;
+                return false;
+            }
+            o.sweeps.push_back(v);
+        } else if (a == "--jobs") {
+            std::string v;
+            long long n = 0;
+            if (!next(v)) return false;
+            if (!ParseCount(v, n) || n < 1 || n > 1024) {
+                error = "--jobs: «" + v + "» не является числом потоков от 1 до 1024";
+                return false;
+            }
+            o.jobs = static_cast<int>(n);
+        } else if (a == "--part") {
+            std::string v, why;
+            if (!next(v)) return false;
+            if (!ParseStudyPart(v, o.partK, o.partN, why)) {
+                error = "--part: " + why;
+                return false;
+            }
+        } else if (a == "--out") {
+            if (!next(o.out) || !OptionValueOk(a, o.out, error)) return false;
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
             const std::string key = a.substr(0, eq);
             double value = 0;
@@ -156,6 +185,14 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
     }
     if (o.builtin && !o.caseFile.empty()) {
         error = "--builtin и --case нельзя задать вместе";
+        return false;
+    }
+    if (!o.sweeps.empty() && (!o.json.empty() || !o.csvDir.empty())) {
+        error = "--sweep не сочетается с --json и --csv: строки серии пишутся в CSV (--out FILE)";
+        return false;
+    }
+    if (o.sweeps.empty() && (o.jobs != 0 || o.partN != 1 || !o.out.empty())) {
+        error = "--jobs, --part и --out задаются только вместе с --sweep";
         return false;
     }
     return true;

@@ -19,6 +19,11 @@ struct BatchOptions {
     std::string saveCase; // write the case of the run here instead of running it
     std::vector<std::pair<std::string, double>> overrides;
     QualityLimits limits; // the quality criteria's limits (--limit KEY=VALUE)
+    // A parameter study instead of one run.
+    std::vector<std::string> sweeps; // --sweep KEY=FROM:TO:STEP or KEY=v1,v2,..
+    int jobs = 0;                    // --jobs N; 0: one thread per core
+    int partK = 1, partN = 1;        // --part K/N
+    std::string out;                 // --out FILE; empty: the standard output
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.

@@ -4,11 +4,13 @@
 #include "BatchOptions.h"
 #include "Version.h"
 #include "cases/CaseBatch.h"
+#include "cases/CaseFile.h"
 #include "model/FileWrite.h"
 #include "model/HeadlessRun.h"
 #include "model/KeyFigures.h"
 #include "model/ProfileExport.h"
 #include "model/ResultsExport.h"
+#include "study/StudyBatch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -67,6 +69,32 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
   2 — неверные аргументы или данные (ничего не считалось);
   3 — расчет остановлен: поле стало нечисловым или температура вышла за физически возможные
       пределы (численная неустойчивость); файлы результатов не записываются.
+
+Серия расчетов: korvel-batch --sweep KEY=FROM:TO:STEP [--sweep KEY=v1,v2,...] [--jobs N]
+                [--part K/N] [--out FILE] [--steps N] [--builtin | --case FILE] [KEY=VALUE ...]
+
+  --sweep KEY=FROM:TO:STEP   изменять поле KEY от FROM до TO (включительно) с шагом STEP;
+  --sweep KEY=v1,v2,v3       или принимать перечисленные значения. Несколько --sweep дают сетку:
+                первый параметр меняется медленнее всех, последний — быстрее всех.
+                Ключи и единицы — как в окне исходных данных (и в файлах вариантов):
+                DlomX DlomY (мм), Vp (мин), C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C),
+                Vlit (м/мин), Q1..Q4 (м3/ч), Nn1..Nn4, Rkorvel Lkrist Lzvo l1..l4 (м),
+                Dt (с), L M (узлы), SideFlag (1 или -1). Дробная часть — через точку.
+                Вместе с --sweep и KEY=VALUE задаются этими же ключами в этих же единицах
+                (а не в единицах модели); --builtin начинает со встроенных значений в пересчете
+                в единицы окна.
+  --jobs N      считать в N потоков (по умолчанию — по числу ядер); результат от N не зависит
+  --part K/N    считать только K-ю из N равных последовательных частей серии (для раздачи по
+                машинам; CSV частей 1..N, склеенные по порядку без повторных заголовков, равны CSV
+                всей серии)
+  --out FILE    записать CSV в FILE (через временный файл); иначе строки идут в stdout по мере расчета
+
+CSV серии: заголовок, затем строка на расчет: run (номер расчета в серии, с 1), значения
+изменяемых полей, status (completed, stopped, not-finite, refused), metallurgicalLength (м),
+mouldExitShell (мм), maxReheat (К), centreCarbonRatio, centreSulphurRatio, centreTemperature (°C),
+tau (с), steps, message (почему расчет не выполнен). Нет величины — пустое поле.
+Код выхода серии: 0 — все расчеты выполнены; 4 — часть расчетов отклонена или стала нечисловой
+(строки есть в CSV); 2 — неверные аргументы; 1 — не удалось записать CSV.
 )";
 
 using HistoryPoint = ChartSample;
@@ -166,6 +194,22 @@ int main(int argc, char** argv) {
     if (o.help) {
         std::fputs(kHelp, stdout);
         return 0;
+    }
+    if (!o.sweeps.empty()) {
+        BatchStudyRequest study;
+        if (o.builtin) study.base.window = RestoreDataWindow(CastingData{});
+        if (!o.caseFile.empty() && !ReadCaseFile(o.caseFile, study.base, error)) {
+            std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
+            return 2;
+        }
+        study.overrides = o.overrides;
+        study.sweeps = o.sweeps;
+        study.maxSteps = o.steps;
+        study.jobs = o.jobs;
+        study.partK = o.partK;
+        study.partN = o.partN;
+        study.out = o.out;
+        return RunBatchStudy(study, stdout, stderr);
     }
     Model m;
     if (!ApplyOverrides(o, m, error)) {

@@ -1,0 +1,119 @@
+#include "StudyBatch.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace korvel {
+
+bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& error) {
+    study = Study();
+    study.base = r.base;
+    study.maxSteps = r.maxSteps;
+    for (const auto& [key, value] : r.overrides) {
+        const CaseField* f = FindCaseField(key);
+        if (!f) {
+            error = "неизвестный параметр «" + key +
+                    "» (вместе с --sweep значения KEY=VALUE задаются, как в окне исходных данных:";
+            for (const CaseField& cf : CaseFields())
+                error += std::string(" ") + cf.key;
+            error += ")";
+            return false;
+        }
+        if (!f->window && f->param != CaseField::Param::Dt &&
+            (value != std::floor(value) || std::fabs(value) > 1e9)) {
+            error = key + ": нужно целое число, а не " + std::to_string(value);
+            return false;
+        }
+        SetCaseValue(study.base, *f, value);
+    }
+    for (const std::string& text : r.sweeps) {
+        StudyInput in;
+        std::string why;
+        if (!ParseStudyInput(text, in, why)) {
+            error = "--sweep: " + why;
+            return false;
+        }
+        study.inputs.push_back(std::move(in));
+    }
+    if (const std::string why = CheckStudy(study); !why.empty()) {
+        error = "--sweep: " + why;
+        return false;
+    }
+    if (r.partN < 1 || r.partK < 1 || r.partK > r.partN) {
+        error = "--part: в K/N нужно 1 <= K <= N";
+        return false;
+    }
+    if (r.jobs < 0) {
+        error = "--jobs: число потоков должно быть положительным";
+        return false;
+    }
+    return true;
+}
+
+int RunBatchStudy(const BatchStudyRequest& r, std::FILE* out, std::FILE* err) {
+    Study study;
+    std::string error;
+    if (!BuildBatchStudy(r, study, error)) {
+        std::fprintf(err, "korvel-batch: %s\n", error.c_str());
+        return 2;
+    }
+    // A file that cannot be written is found before the runs, not after them.
+    if (!r.out.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(r.out, ec)) {
+            std::fprintf(err, "korvel-batch: --out: «%s» — это папка, а не файл\n", r.out.c_str());
+            return 2;
+        }
+        std::string probe = r.out + ".tmp-XXXXXX";
+        const int fd = ::mkstemp(probe.data());
+        if (fd < 0) {
+            std::fprintf(err, "korvel-batch: --out: не удалось создать файл рядом с «%s»: %s\n",
+                         r.out.c_str(), std::strerror(errno));
+            return 2;
+        }
+        ::close(fd);
+        ::unlink(probe.c_str());
+    }
+    const int jobs = r.jobs > 0 ? r.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const StudySlice slice = StudyPart(StudyRunCount(study), r.partK, r.partN);
+    StudyRunner runner(study, slice, jobs);
+    const bool toStdout = r.out.empty();
+    if (toStdout) {
+        const std::string header = StudyCsvHeader(study);
+        std::fputs(header.c_str(), out);
+        std::fflush(out);
+    }
+    runner.Run([&](const StudyRow& row, std::size_t, std::size_t) {
+        if (!toStdout) return;
+        // Rows leave as soon as they and all before them are done.
+        const std::string line = StudyCsvLine(row);
+        std::fputs(line.c_str(), out);
+        std::fflush(out);
+    });
+    if (!toStdout) {
+        if (const std::string why = WriteFileAtomically(r.out, StudyCsv(study, runner.Rows()));
+            !why.empty()) {
+            std::fprintf(err, "korvel-batch: --out: %s\n", why.c_str());
+            return 1;
+        }
+    } else if (std::ferror(out)) {
+        std::fprintf(err, "korvel-batch: не удалось вывести строки серии\n");
+        return 1;
+    }
+    std::size_t failed = 0;
+    for (const StudyRow& row : runner.Rows())
+        if (row.status == StudyRunStatus::Refused || row.status == StudyRunStatus::NotFinite) ++failed;
+    if (failed > 0) {
+        std::fprintf(err,
+                     "korvel-batch: %zu из %zu расчетов серии не выполнены (причина — в столбце message)\n",
+                     failed, runner.Rows().size());
+        return 4;
+    }
+    return 0;
+}
+
+} // namespace korvel
