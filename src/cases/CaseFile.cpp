@@ -1,18 +1,14 @@
 #include "CaseFile.h"
 
 #include "JsonReader.h"
+#include "model/FileWrite.h"
 
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace korvel {
 
@@ -165,7 +161,7 @@ bool ReadCaseFile(const std::string& path, Case& out, std::string& error) {
     const std::string where = "Файл варианта «" + path + "»: ";
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        error = where + "не удалось открыть (" + SystemReason(errno) + ")";
+        error = where + "не удалось открыть: " + SystemErrorText(errno, true);
         return false;
     }
     std::string text;
@@ -183,7 +179,7 @@ bool ReadCaseFile(const std::string& path, Case& out, std::string& error) {
     const int err = errno;
     std::fclose(f);
     if (readError) {
-        error = where + "не удалось прочитать (" + SystemReason(err) + ")";
+        error = where + "не удалось прочитать: " + SystemErrorText(err, true);
         return false;
     }
     if (tooLarge) {
@@ -204,65 +200,13 @@ bool WriteCaseFile(const std::string& path, const Case& c, std::string& error) {
         error = where + bad;
         return false;
     }
-    const std::string text = CaseToJson(c);
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
     std::error_code ec;
-    if (fs::is_directory(target, ec)) {
+    if (std::filesystem::is_directory(path, ec)) {
         error = where + "это папка";
         return false;
     }
-    // A temporary file beside the target, so the rename stays within one file system.
-    static std::atomic<unsigned> counter{0};
-    std::string tmp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        std::string name(1, '.');
-        name += target.filename().string();
-        name += '.';
-        name += std::to_string(::getpid());
-        name += '.';
-        name += std::to_string(counter++);
-        name += ".tmp";
-        tmp = (dir / name).string();
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        error = where + SystemReason(errno);
-        return false;
-    }
-    // A file replaced keeps its permissions.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    auto failWith = [&](int err) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        error = where + SystemReason(err);
-        return false;
-    };
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return failWith(errno);
-        }
-        done += std::size_t(w);
-    }
-    if (::fsync(fd) != 0 && errno != EINVAL) return failWith(errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        error = where + SystemReason(err);
-        return false;
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        error = where + SystemReason(err);
+    if (const int err = WriteFileAtomicallyErrno(path, CaseToJson(c)); err != 0) {
+        error = where + SystemErrorText(err, true);
         return false;
     }
     return true;
@@ -275,41 +219,6 @@ std::string CaseNameOfPath(const std::string& path) {
     if (name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
         name.resize(name.size() - ext.size());
     return name;
-}
-
-std::string SystemReason(int err) {
-    switch (err) {
-    case EACCES:
-    case EPERM:
-        return "нет прав доступа";
-    case ENOENT:
-        return "нет такого файла или папки";
-    case ENOTDIR:
-        return "часть пути не является папкой";
-    case EISDIR:
-        return "это папка";
-    case ENOSPC:
-        return "нет места на диске";
-    case EDQUOT:
-        return "превышена дисковая квота";
-    case EROFS:
-        return "файловая система только для чтения";
-    case ENAMETOOLONG:
-        return "слишком длинное имя файла";
-    case EIO:
-        return "ошибка ввода-вывода";
-    case EMFILE:
-    case ENFILE:
-        return "открыто слишком много файлов";
-    case ELOOP:
-        return "слишком много символических ссылок в пути";
-    case EBUSY:
-        return "файл занят";
-    case EXDEV:
-        return "файл на другой файловой системе";
-    default:
-        return std::string("системная ошибка ") + std::to_string(err) + ": " + std::strerror(err);
-    }
 }
 
 } // namespace korvel

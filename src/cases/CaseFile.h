@@ -54,7 +54,4 @@ bool WriteCaseFile(const std::string& path, const Case& c, std::string& error);
 // The name of a case: the file name without its folder and without the ".korvel" extension.
 std::string CaseNameOfPath(const std::string& path);
 
-// The system's reason for errno `err`, in Russian.
-std::string SystemReason(int err);
-
 } // namespace korvel

@@ -10,7 +10,7 @@
 
 namespace korvel {
 
-std::string SystemErrorText(int err) {
+std::string SystemErrorText(int err, bool pathAsGiven) {
     const char* why = nullptr;
     switch (err) {
     case ENOSPC:
@@ -27,7 +27,7 @@ std::string SystemErrorText(int err) {
         why = "файловая система доступна только для чтения";
         break;
     case ENOENT:
-        why = "папка не существует";
+        why = pathAsGiven ? "нет такого файла или папки" : "папка не существует";
         break;
     case ENOTDIR:
         why = "часть пути не является папкой";
@@ -54,6 +54,9 @@ std::string SystemErrorText(int err) {
     case EBUSY:
         why = "файл занят";
         break;
+    case ELOOP:
+        why = "слишком много символических ссылок в пути";
+        break;
     default:
         why = "ошибка системы";
         break;
@@ -63,16 +66,17 @@ std::string SystemErrorText(int err) {
 
 namespace {
 
-std::string Failure(const char* what, const std::string& path, int err) {
-    return std::string(what) + " " + path + ": " + SystemErrorText(err);
-}
+struct Failure {
+    const char* what = nullptr;
+    int err = 0;
+};
 
-// Writes the text into a fresh temporary file beside path; returns its name, or "" with *error set.
-std::string WriteTemporary(const FileContent& file, std::string* error) {
+// Writes the text into a fresh temporary file beside path; returns its name, or "" with *failure set.
+std::string WriteTemporary(const FileContent& file, Failure* failure) {
     std::string tmp = file.path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0) {
-        *error = Failure("не удалось создать файл", file.path, errno);
+        *failure = {"не удалось создать файл", errno};
         return {};
     }
     int err = 0;
@@ -89,46 +93,70 @@ std::string WriteTemporary(const FileContent& file, std::string* error) {
     }
     // The data must be on the disk before the rename makes them the file.
     if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) err = errno;
-    // A file created by mkstemp is private (0600); give it the permissions of an ordinary new file.
+    // A file created by mkstemp is private (0600): a file replaced keeps its permissions, a new one gets
+    // those of an ordinary new file.
     if (err == 0) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
+        struct stat old {};
+        if (::stat(file.path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+            ::fchmod(fd, old.st_mode & 07777);
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            ::fchmod(fd, 0666 & ~mask);
+        }
     }
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) {
         ::unlink(tmp.c_str());
-        *error = Failure("не удалось записать файл", file.path, err);
+        *failure = {"не удалось записать файл", err};
         return {};
     }
     return tmp;
 }
 
+// Writes all files or none; on failure returns the index of the file that failed with *failure set.
+std::size_t WriteAll(const std::vector<FileContent>& files, Failure* failure) {
+    std::vector<std::string> temps;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        std::string tmp = WriteTemporary(files[k], failure);
+        if (tmp.empty()) {
+            for (const std::string& t : temps)
+                ::unlink(t.c_str());
+            return k;
+        }
+        temps.push_back(std::move(tmp));
+    }
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        if (std::rename(temps[k].c_str(), files[k].path.c_str()) != 0) {
+            *failure = {"не удалось записать файл", errno};
+            // The ones already renamed are complete new files; the rest are dropped.
+            for (std::size_t r = k; r < temps.size(); ++r)
+                ::unlink(temps[r].c_str());
+            return k;
+        }
+    }
+    return files.size();
+}
+
 } // namespace
 
 std::string WriteFilesAtomically(const std::vector<FileContent>& files) {
-    std::vector<std::string> temps;
-    std::string error;
-    for (const FileContent& f : files) {
-        std::string tmp = WriteTemporary(f, &error);
-        if (tmp.empty()) break;
-        temps.push_back(std::move(tmp));
-    }
-    if (error.empty()) {
-        for (std::size_t k = 0; k < files.size(); ++k) {
-            if (std::rename(temps[k].c_str(), files[k].path.c_str()) != 0) {
-                error = Failure("не удалось записать файл", files[k].path, errno);
-                // The ones already renamed are complete new files; the rest are dropped.
-                for (std::size_t r = k; r < temps.size(); ++r)
-                    ::unlink(temps[r].c_str());
-                return error;
-            }
-        }
-        return {};
-    }
-    for (const std::string& t : temps)
-        ::unlink(t.c_str());
-    return error;
+    Failure failure;
+    const std::size_t failed = WriteAll(files, &failure);
+    if (failed == files.size()) return {};
+    return std::string(failure.what) + " " + files[failed].path + ": " + SystemErrorText(failure.err);
+}
+
+int WriteFileAtomicallyErrno(const std::string& path, const std::string& text) {
+    const std::vector<FileContent> one{{path, text}};
+    Failure failure;
+    return WriteAll(one, &failure) == one.size() ? 0 : failure.err;
+}
+
+std::string WriteFileAtomically(const std::string& path, const std::string& text) {
+    const int err = WriteFileAtomicallyErrno(path, text);
+    if (err == 0) return {};
+    return "не удалось записать файл «" + path + "»: " + SystemErrorText(err);
 }
 
 } // namespace korvel

@@ -10,9 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -452,44 +450,6 @@ std::string StudyCsv(const Study& s, const std::vector<StudyRow>& rows, bool hea
     for (const StudyRow& r : rows)
         text += StudyCsvLine(r);
     return text;
-}
-
-std::string WriteFileAtomically(const std::string& path, const std::string& text) {
-    const std::string fail = "не удалось записать файл «" + path + "»: ";
-    std::string temp = path + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return fail + std::strerror(errno);
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return fail + std::strerror(err);
-        }
-        p += n;
-        left -= std::size_t(n);
-    }
-    // mkstemp makes the file readable by its owner only; a result file is an ordinary one.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    const bool synced = ::fsync(fd) == 0;
-    const int syncErr = errno;
-    if (::close(fd) != 0 || !synced) {
-        const int err = synced ? errno : syncErr;
-        ::unlink(temp.c_str());
-        return fail + std::strerror(err);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        return fail + std::strerror(err);
-    }
-    return {};
 }
 
 } // namespace korvel

@@ -162,9 +162,4 @@ const std::vector<StudyFigure>& StudyFigures();
 // The status's word in the CSV ("completed", "stopped", "not-finite", "refused").
 const char* StudyStatusName(StudyRunStatus s);
 
-// Writes `text` to `path` through a temporary file in the same folder renamed into place, so the
-// file is either the old one or the whole new one. Empty on success, else a Russian message naming
-// the file.
-std::string WriteFileAtomically(const std::string& path, const std::string& text);
-
 } // namespace korvel

@@ -1,5 +1,7 @@
 #include "StudyBatch.h"
 
+#include "model/FileWrite.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,7 @@
 #include "UnStudy.h"
 
 #include "UiFormat.h"
+#include "model/FileWrite.h"
 
 #include <QChart>
 #include <QChartView>

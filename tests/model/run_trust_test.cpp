@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace korvel;
 
@@ -340,6 +341,25 @@ TEST(RunTrust, FilesAreReplacedAllOrNone) {
 
     const std::string missing = WriteFilesAtomically({{(dir / "no" / "x.csv").string(), "x"}});
     EXPECT_NE(missing.find("папка не существует"), std::string::npos) << missing;
+
+    // A replaced file keeps its permissions; a new one is an ordinary file, not a private temporary.
+    namespace fs = std::filesystem;
+    fs::permissions(dir / "a.csv", fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    const mode_t mask = ::umask(0022);
+    EXPECT_EQ(WriteFileAtomically((dir / "a.csv").string(), "again\n"), "");
+    EXPECT_EQ(WriteFileAtomically((dir / "d.csv").string(), "d\n"), "");
+    ::umask(mask);
+    EXPECT_EQ(ReadAll(dir / "a.csv"), "again\n");
+    EXPECT_EQ(fs::status(dir / "a.csv").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    EXPECT_EQ(fs::status(dir / "d.csv").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+    const std::string one = WriteFileAtomically((dir / "no" / "y.csv").string(), "y");
+    EXPECT_NE(one.find("не удалось записать файл «" + (dir / "no" / "y.csv").string() + "»"),
+              std::string::npos)
+        << one;
+    EXPECT_NE(WriteFileAtomicallyErrno((dir / "no" / "y.csv").string(), "y"), 0);
     std::filesystem::remove_all(dir);
 }
 
@@ -348,5 +368,7 @@ TEST(RunTrust, SystemReasonsInRussianWithTheRawText) {
     EXPECT_NE(SystemErrorText(EACCES).find("нет прав"), std::string::npos);
     EXPECT_NE(SystemErrorText(EROFS).find("только для чтения"), std::string::npos);
     EXPECT_NE(SystemErrorText(ENOENT).find("не существует"), std::string::npos);
+    // A path opened as it is may be a missing file rather than a missing folder.
+    EXPECT_NE(SystemErrorText(ENOENT, true).find("нет такого файла или папки"), std::string::npos);
     EXPECT_NE(SystemErrorText(EILSEQ).find(std::strerror(EILSEQ)), std::string::npos);
 }

@@ -1,3 +1,4 @@
+#include "model/FileWrite.h"
 #include "model/HeadlessRun.h"
 #include "study/Study.h"
 #include "study/StudyBatch.h"
