@@ -1,6 +1,7 @@
 #include "CaseBatch.h"
 
 #include "CaseFile.h"
+#include "model/ResultsExport.h"
 
 #include <bit>
 #include <cstdint>
@@ -12,46 +13,6 @@ namespace {
 bool Same(double a, double b) {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
-
-struct DataField {
-    const char* name;
-    double CastingData::*member;
-};
-
-const DataField kData[] = {
-    {"C", &CastingData::C},
-    {"Mn", &CastingData::Mn},
-    {"Si", &CastingData::Si},
-    {"S", &CastingData::S},
-    {"P", &CastingData::P},
-    {"Cr", &CastingData::Cr},
-    {"Ni", &CastingData::Ni},
-    {"Cu", &CastingData::Cu},
-    {"Al", &CastingData::Al},
-    {"V", &CastingData::V},
-    {"Mg", &CastingData::Mg},
-    {"H2", &CastingData::H2},
-    {"T0", &CastingData::T0},
-    {"Vlit", &CastingData::Vlit},
-    {"Q1", &CastingData::Q1},
-    {"Q2", &CastingData::Q2},
-    {"Q3", &CastingData::Q3},
-    {"Q4", &CastingData::Q4},
-    {"Nn1", &CastingData::Nn1},
-    {"Nn2", &CastingData::Nn2},
-    {"Nn3", &CastingData::Nn3},
-    {"Nn4", &CastingData::Nn4},
-    {"Rkorvel", &CastingData::Rkorvel},
-    {"Lkrist", &CastingData::Lkrist},
-    {"Lzvo", &CastingData::Lzvo},
-    {"Lend1", &CastingData::Lend1},
-    {"Lend2", &CastingData::Lend2},
-    {"Lend3", &CastingData::Lend3},
-    {"Lend4", &CastingData::Lend4},
-    {"HalfX", &CastingData::HalfX},
-    {"HalfY", &CastingData::HalfY},
-    {"TauEnd", &CastingData::TauEnd},
-};
 
 } // namespace
 
@@ -85,10 +46,10 @@ Case CaseOfModel(const Case& base, const CastingData& baseData, const Model& m, 
     CastingData back;
     AcceptDataWindow(w, back);
     inexact.clear();
-    for (const DataField& f : kData) {
+    for (const CastingDataField& f : CastingDataFields()) {
         if (Same(back.*f.member, d.*f.member)) continue;
         if (!inexact.empty()) inexact += ", ";
-        inexact += f.name;
+        inexact += f.key;
     }
     return c;
 }

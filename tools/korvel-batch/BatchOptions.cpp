@@ -6,51 +6,18 @@
 #include "study/Study.h"
 #include <charconv>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <map>
 
 namespace korvel {
 
 namespace {
-using DoubleField = double CastingData::*;
-
-const std::map<std::string, DoubleField>& DataFields() {
-    static const std::map<std::string, DoubleField> fields = {
-        {"C", &CastingData::C},
-        {"Mn", &CastingData::Mn},
-        {"Si", &CastingData::Si},
-        {"S", &CastingData::S},
-        {"P", &CastingData::P},
-        {"Cr", &CastingData::Cr},
-        {"Ni", &CastingData::Ni},
-        {"Cu", &CastingData::Cu},
-        {"Al", &CastingData::Al},
-        {"V", &CastingData::V},
-        {"Mg", &CastingData::Mg},
-        {"H2", &CastingData::H2},
-        {"T0", &CastingData::T0},
-        {"Vlit", &CastingData::Vlit},
-        {"Q1", &CastingData::Q1},
-        {"Q2", &CastingData::Q2},
-        {"Q3", &CastingData::Q3},
-        {"Q4", &CastingData::Q4},
-        {"Nn1", &CastingData::Nn1},
-        {"Nn2", &CastingData::Nn2},
-        {"Nn3", &CastingData::Nn3},
-        {"Nn4", &CastingData::Nn4},
-        {"Rkorvel", &CastingData::Rkorvel},
-        {"Lkrist", &CastingData::Lkrist},
-        {"Lzvo", &CastingData::Lzvo},
-        {"Lend1", &CastingData::Lend1},
-        {"Lend2", &CastingData::Lend2},
-        {"Lend3", &CastingData::Lend3},
-        {"Lend4", &CastingData::Lend4},
-        {"HalfX", &CastingData::HalfX},
-        {"HalfY", &CastingData::HalfY},
-        {"TauEnd", &CastingData::TauEnd},
-    };
-    return fields;
+// The casting-data field named `key`, or nullptr.
+const CastingDataField* FindDataField(const std::string& key) {
+    for (const CastingDataField& f : CastingDataFields())
+        if (key == f.key) return &f;
+    return nullptr;
 }
 
 // A decimal number with a dot, read the same whatever the locale; an optional leading '+'. Refuses
@@ -88,8 +55,9 @@ bool ParseCount(const std::string& text, long long& value) {
 
 std::vector<std::string> OverrideKeys() {
     std::vector<std::string> keys;
-    for (const auto& [k, f] : DataFields())
-        keys.push_back(k);
+    for (const CastingDataField& f : CastingDataFields())
+        keys.emplace_back(f.key);
+    std::sort(keys.begin(), keys.end());
     for (const char* k : {"Dt", "L", "M", "SideFlag"})
         keys.emplace_back(k);
     return keys;
@@ -206,8 +174,8 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
         AcceptDataWindow(DataWindowStartValues(), m.data);
     }
     for (const auto& [key, value] : o.overrides) {
-        if (const auto it = DataFields().find(key); it != DataFields().end()) {
-            m.data.*(it->second) = value;
+        if (const CastingDataField* f = FindDataField(key)) {
+            m.data.*(f->member) = value;
         } else if (key == "Dt") {
             m.params.Dt = value;
         } else if (key == "L" || key == "M" || key == "SideFlag") {
