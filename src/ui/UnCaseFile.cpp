@@ -1,7 +1,6 @@
 #include "UnCaseFile.h"
 
 #include "UnIsxDan.h"
-#include "UnParamMod.h"
 #include "unMain.h"
 
 #include "cases/CaseFile.h"
@@ -16,7 +15,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <bit>
@@ -150,16 +148,7 @@ bool TCaseFiles::OpenCaseFile(const QString& path) {
     data->SetValues(c.window);
     data->BitBtn2Click();
     // The model parameters, and the dialog showing the side.
-    korvel::ModelParams& p = m_main->Model().params;
-    const bool newGrid = p.L != c.params.L || p.M != c.params.M;
-    p = c.params;
-    m_main->fmParamMod->RadioButton1->setChecked(p.SideFlag >= 0);
-    m_main->fmParamMod->RadioButton2->setChecked(p.SideFlag < 0);
-    if (newGrid) {
-        korvel::SizeState(m_main->Model());
-        m_main->PrepareSolveWindow();
-        m_main->discardResults();
-    }
+    m_main->SetModelParams(c.params);
     m_path = QFileInfo(path).absoluteFilePath();
     m_saved = c;
     addRecent(m_path);

@@ -497,21 +497,25 @@ bool TFormMain::OpenStudyCase(const korvel::Case& c, int run) {
         return false;
     }
     FormIsxDan->SetValues(c.window);
-    const bool newGrid = c.params.L != m_model.params.L || c.params.M != m_model.params.M;
-    m_model.params = c.params;
-    // The parameters dialog shows the side it holds.
-    (c.params.SideFlag < 0 ? fmParamMod->RadioButton2 : fmParamMod->RadioButton1)->setChecked(true);
-    if (newGrid) {
-        // As after a new grid in the parameters dialog: the state and the cross-section follow it.
-        korvel::SizeState(m_model);
-        PrepareSolveWindow();
-        discardResults();
-    }
+    SetModelParams(c.params);
     showMaximizedChild(FormIsxDan);
     statusBar()->showMessage(
         QStringLiteral("В окне исходных данных — вариант %1 серии расчетов (еще не принят).").arg(run),
         10000);
     return true;
+}
+
+void TFormMain::SetModelParams(const korvel::ModelParams& p) {
+    const bool newGrid = p.L != m_model.params.L || p.M != m_model.params.M;
+    m_model.params = p;
+    // The parameters dialog shows the side it holds.
+    fmParamMod->RadioButton1->setChecked(p.SideFlag >= 0);
+    fmParamMod->RadioButton2->setChecked(p.SideFlag < 0);
+    if (newGrid) {
+        korvel::SizeState(m_model);
+        PrepareSolveWindow();
+        discardResults();
+    }
 }
 
 void TFormMain::PrepareSolveWindow() {

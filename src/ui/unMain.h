@@ -186,6 +186,9 @@ public slots:
     void ServisStudyExecute();
     // Puts a case into the data window and the model parameters (not while a run is going).
     bool OpenStudyCase(const korvel::Case& c, int run);
+    // Puts model parameters into the model and the parameters dialog; a new grid re-sizes the state,
+    // prepares the cross-section window and discards the results, as a new grid in the dialog does.
+    void SetModelParams(const korvel::ModelParams& p);
     void SolveThreadTerminate();
     void PrepareSolveWindow();
     // Tiles the child windows horizontally: every window that is not minimised gets the full width of
