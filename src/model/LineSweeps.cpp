@@ -1,0 +1,196 @@
+#include "LineSweeps.h"
+
+#include "SteelProperties.h"
+#include "segregation/DiffusionLine.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace korvel {
+
+namespace {
+constexpr int B = kLineBlock;
+
+// Where the lines of one direction lie in a node field: node k of line `line` is at
+// k * along + line * across.
+struct Lines {
+    int n;     // positions per line
+    int count; // number of lines
+    std::ptrdiff_t along, across;
+    bool x; // lines along X: position k is i, the line is j; else the line is i and k is j
+};
+
+Lines AlongX(const Model& m) {
+    return {m.params.L, m.params.M, m.params.M + 1, 1, true};
+}
+Lines AlongY(const Model& m) {
+    return {m.params.M, m.params.L, 1, m.params.M + 1, false};
+}
+
+// Solves the kLineBlock systems held in the work arrays side by side, lane b of position k at
+// k * B + b: sub- and super-diagonal a(k), except that position 1 has no sub-diagonal and position n
+// no super-diagonal, diagonal 1 − A − C, right-hand side f. The same operations as ForwardEliminate
+// and SolveLine, lane by lane; lineU receives u.
+void SolveBlock(StepCache& c, int n) {
+    const double* a = c.lineA.data();
+    const double* f = c.lineF.data();
+    double* diag = c.lineB.data();
+    double* alfa = c.lineAlfa.data();
+    double* beta = c.lineBeta.data();
+    double* u = c.lineU.data();
+    for (int k = 1; k <= n; ++k) {
+        for (int b = 0; b < B; ++b) {
+            const double A = k == 1 ? 0.0 : a[k * B + b];
+            const double C = k == n ? 0.0 : a[k * B + b];
+            diag[k * B + b] = 1 - A - C;
+        }
+    }
+    for (int b = 0; b < B; ++b) {
+        alfa[2 * B + b] = -a[1 * B + b] / diag[1 * B + b];
+        beta[2 * B + b] = f[1 * B + b] / diag[1 * B + b];
+    }
+    for (int k = 2; k <= n - 1; ++k) {
+        for (int b = 0; b < B; ++b) {
+            const double A = a[k * B + b];
+            const double den = A * alfa[k * B + b] + diag[k * B + b];
+            alfa[(k + 1) * B + b] = -A / den;
+            beta[(k + 1) * B + b] = (f[k * B + b] - A * beta[k * B + b]) / den;
+        }
+    }
+    for (int b = 0; b < B; ++b) {
+        const double A = a[n * B + b];
+        u[n * B + b] = (f[n * B + b] - A * beta[n * B + b]) / (A * alfa[n * B + b] + diag[n * B + b]);
+    }
+    for (int k = n - 1; k >= 1; --k)
+        for (int b = 0; b < B; ++b)
+            u[k * B + b] = alfa[(k + 1) * B + b] * u[(k + 1) * B + b] + beta[(k + 1) * B + b];
+}
+
+// Lanes beyond the last line of a block hold a trivial system (1 · u = 0).
+void ClearLanes(StepCache& c, int n, int from) {
+    for (int k = 1; k <= n; ++k) {
+        for (int b = from; b < B; ++b) {
+            c.lineA[k * B + b] = 0;
+            c.lineF[k * B + b] = 0;
+        }
+    }
+}
+
+// The heat sweeps of one direction: hAlong, hAcross the spacings, alfa and lamSurf indexed by line.
+void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const LineArray& alfa,
+                LineArray& lamSurf) {
+    ModelState& s = m.state;
+    StepCache& c = m.cache;
+    const CastingData& d = m.data;
+    const double Dt = m.params.Dt;
+    double* tem = s.Tem[0];
+    const double* csol = s.CSol[0];
+    const double* ssol = s.SSol[0];
+    const double* cliq = s.CLiq[0];
+    const double* sliq = s.SLiq[0];
+    const double* fsField = c.fs[0];
+    for (int first = 1; first <= g.count; first += B) {
+        const int lanes = std::min(B, g.count - first + 1);
+        if (lanes < B) ClearLanes(c, g.n, lanes);
+        for (int k = 1; k <= g.n; ++k) {
+            for (int b = 0; b < lanes; ++b) {
+                const int line = first + b;
+                const std::ptrdiff_t at = k * g.along + line * g.across;
+                const int i = g.x ? k : line, j = g.x ? line : k;
+                // Properties of the node (solid, mushy or liquid; a later test overrides an earlier one).
+                const double T = tem[at];
+                const double fs = fsField[at];
+                const double Ts = MemoTsol(m, Memo::TsolSolid, i, j, csol[at], ssol[at]);
+                const double TL = MemoTliq(m, Memo::TliqLiquid, i, j, cliq[at], sliq[at]);
+                double cp = 0, lam = 0, ro = 0;
+                if (Ts <= T && T <= TL) {
+                    cp = Cps(csol[at], T) * fs + kCpLiquid * (1 - fs);
+                    lam = Lam(d, csol[at], T) * fs + kLamLiquid * (1 - fs);
+                    ro = (1 - fs) * s.RoLiq + kRoSolid * fs;
+                }
+                if (T < Ts) {
+                    cp = Cps(csol[at], T);
+                    lam = Lam(d, csol[at], T);
+                    ro = kRoSolid;
+                }
+                if (T > TL) {
+                    cp = kCpLiquid;
+                    lam = kLamLiquid;
+                    ro = s.RoLiq;
+                }
+                c.lineA[k * B + b] = -lam * Dt / (cp * ro * (hAlong * hAlong));
+                c.lineF[k * B + b] = T;
+                if (k == 1) {
+                    // The surface loses heat explicitly.
+                    lamSurf[line] = lam;
+                    c.lineF[k * B + b] = T - (T - s.Tenv) * alfa[line] * hAcross * Dt / (cp * ro * s.SCell);
+                }
+            }
+        }
+        SolveBlock(c, g.n);
+        for (int k = 1; k <= g.n; ++k)
+            for (int b = 0; b < lanes; ++b)
+                tem[k * g.along + (first + b) * g.across] = c.lineU[k * B + b];
+    }
+}
+
+// The diffusion sweeps of one solute in one direction, into `liq`.
+void DiffusionSweeps(Model& m, const Lines& g, double h, double D, NodeField& liqField) {
+    StepCache& c = m.cache;
+    const double Dt = m.params.Dt;
+    double* liq = liqField[0];
+    const double* fsField = c.fs[0];
+    const double* diffuses = c.diffuses[0];
+    const double coefficient = -D * Dt / (h * h);
+    for (int first = 1; first <= g.count; first += B) {
+        const int lanes = std::min(B, g.count - first + 1);
+        if (lanes < B) ClearLanes(c, g.n, lanes);
+        for (int k = 1; k <= g.n; ++k) {
+            for (int b = 0; b < lanes; ++b) {
+                const std::ptrdiff_t at = k * g.along + (first + b) * g.across;
+                // A node diffuses only while it is hotter than the solidus of its mean composition.
+                c.lineA[k * B + b] = diffuses[at] != 0 ? coefficient : 0.0;
+                c.lineF[k * B + b] = (1 - fsField[at]) * liq[at];
+            }
+        }
+        SolveBlock(c, g.n);
+        for (int k = 1; k <= g.n; ++k) {
+            for (int b = 0; b < lanes; ++b) {
+                const std::ptrdiff_t at = k * g.along + (first + b) * g.across;
+                const double liquid = 1 - fsField[at];
+                if (liquid > 0) liq[at] = c.lineU[k * B + b] / liquid;
+            }
+        }
+    }
+}
+} // namespace
+
+void HeatSweepsAlongX(Model& m) {
+    ModelState& s = m.state;
+    HeatSweeps(m, AlongX(m), s.Hx, s.Hy, s.AlfaX, s.LamX);
+}
+
+void HeatSweepsAlongY(Model& m) {
+    ModelState& s = m.state;
+    HeatSweeps(m, AlongY(m), s.Hy, s.Hx, s.AlfaY, s.LamY);
+}
+
+void MarkDiffusingNodes(Model& m) {
+    ModelState& s = m.state;
+    for (int i = 1; i <= m.params.L; ++i)
+        for (int j = 1; j <= m.params.M; ++j)
+            m.cache.diffuses[i][j] =
+                MemoTsol(m, Memo::TsolMean, i, j, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j];
+}
+
+void DiffusionSweepsAlongX(Model& m) {
+    DiffusionSweeps(m, AlongX(m), m.state.Hx, kDiffusionS, m.state.SLiq);
+    DiffusionSweeps(m, AlongX(m), m.state.Hx, kDiffusionC, m.state.CLiq);
+}
+
+void DiffusionSweepsAlongY(Model& m) {
+    DiffusionSweeps(m, AlongY(m), m.state.Hy, kDiffusionS, m.state.SLiq);
+    DiffusionSweeps(m, AlongY(m), m.state.Hy, kDiffusionC, m.state.CLiq);
+}
+
+} // namespace korvel

@@ -1,0 +1,119 @@
+#include "StepCache.h"
+
+#include "Model.h"
+#include "SteelProperties.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvel {
+
+namespace {
+std::uint64_t Bits(double v) {
+    return std::bit_cast<std::uint64_t>(v);
+}
+
+// The inputs of the remembered values other than their own arguments.
+std::array<double, 11> Chemistry(const Model& m) {
+    const CastingData& d = m.data;
+    return {d.Si, d.Mn, d.P, d.Ni, d.Cr, d.Al, d.Cu, d.Mg, d.V, m.state.RoLiq, m.state.SCell};
+}
+
+std::size_t NodeIndex(const Model& m, int i, int j) {
+    return static_cast<std::size_t>(i) * static_cast<std::size_t>(m.params.M + 1) +
+           static_cast<std::size_t>(j);
+}
+
+template <class F> double Remember(MemoEntry& e, double c, double s, F compute) {
+    const std::uint64_t bc = Bits(c), bs = Bits(s);
+    if (e.valid && e.c == bc && e.s == bs) return e.value;
+    e.value = compute();
+    e.c = bc;
+    e.s = bs;
+    e.valid = true;
+    return e.value;
+}
+} // namespace
+
+void StepCache::Clear() {
+    for (auto& node : memo)
+        for (MemoEntry& e : node)
+            e.valid = false;
+    for (MemoEntry& e : ro)
+        e.valid = false;
+    flowStamp.assign(flowStamp.size(), 0);
+    endsStamp.assign(endsStamp.size(), 0);
+    flowStep = 0;
+    chemistryKnown = false;
+}
+
+void BeginStep(Model& m) {
+    StepCache& c = m.cache;
+    const int rows = m.params.L + 1;
+    const int cols = m.params.M + 1;
+    const std::size_t nodes = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
+    if (c.memo.size() != nodes || c.fs.Rows() != rows || c.fs.Cols() != cols) {
+        c.memo.assign(nodes, {});
+        c.ro.assign(nodes, {});
+        c.flow.assign(nodes, {});
+        c.flowStamp.assign(nodes, 0);
+        c.endsStamp.assign(nodes, 0);
+        c.fs.Resize(rows, cols);
+        c.diffuses.Resize(rows, cols);
+        c.liquidSolute.Resize(rows, cols);
+        const std::size_t line = static_cast<std::size_t>(std::max(rows, cols) + 1) * kLineBlock;
+        for (auto* a : {&c.lineA, &c.lineF, &c.lineB, &c.lineAlfa, &c.lineBeta, &c.lineU})
+            a->assign(line, 0.0);
+        c.Clear();
+    }
+    const std::array<double, 11> chem = Chemistry(m);
+    if (!c.chemistryKnown || std::memcmp(chem.data(), c.chemistry.data(), sizeof chem) != 0) {
+        c.Clear();
+        c.chemistry = chem;
+        c.chemistryKnown = true;
+    }
+    ++c.flowStep;
+    c.active = true;
+}
+
+void EndStep(Model& m) {
+    m.cache.active = false;
+    m.cache.flowShared = false;
+}
+
+void RefreshSolidFraction(Model& m) {
+    const ModelState& s = m.state;
+    NodeField& fs = m.cache.fs;
+    if (fs.Rows() != s.MSol.Rows() || fs.Cols() != s.MSol.Cols()) fs.Resize(s.MSol.Rows(), s.MSol.Cols());
+    const double full = kRoSolid * s.SCell;
+    for (int i = 0; i < s.MSol.Rows(); ++i) {
+        const double* msol = s.MSol[i];
+        double* out = fs[i];
+        for (int j = 0; j < s.MSol.Cols(); ++j)
+            out[j] = msol[j] / full;
+    }
+}
+
+double MemoTsol(Model& m, Memo which, int i, int j, double c, double s) {
+    if (!m.cache.active) return Tsol(m.data, c, s);
+    MemoEntry& e = m.cache.memo[NodeIndex(m, i, j)][static_cast<int>(which)];
+    return Remember(e, c, s, [&] { return Tsol(m.data, c, s); });
+}
+
+double MemoTliq(Model& m, Memo which, int i, int j, double c, double s) {
+    if (!m.cache.active) return Tliq(m.data, c, s);
+    MemoEntry& e = m.cache.memo[NodeIndex(m, i, j)][static_cast<int>(which)];
+    return Remember(e, c, s, [&] { return Tliq(m.data, c, s); });
+}
+
+double MemoRo(Model& m, int i, int j) {
+    if (!m.cache.active) return Ro(m, i, j);
+    const double msol = m.state.MSol[i][j];
+    return Remember(m.cache.ro[NodeIndex(m, i, j)], msol, 0.0, [&] { return Ro(m, i, j); });
+}
+
+double CachedFs(const Model& m, int i, int j) {
+    return m.cache.active ? m.cache.fs[i][j] : m.Fs(i, j);
+}
+
+} // namespace korvel
