@@ -22,7 +22,7 @@ struct Model {
     ModelParams params;
     ModelState state;
     // Values a time step remembers between and within steps; derived, never part of the results.
-    StepCache cache;
+    mutable StepCache cache;
 
     // The flow field refreshes the ferrostatic pressure at every node it processes. By default it sums
     // the section's solid fractions once per evaluation (nothing they depend on changes meanwhile);

@@ -60,6 +60,7 @@ void BeginStep(Model& m) {
         c.endsStamp.assign(nodes, 0);
         c.fs.Resize(rows, cols);
         c.diffuses.Resize(rows, cols);
+        c.density.Resize(rows, cols);
         c.liquidSolute.Resize(rows, cols);
         const std::size_t line = static_cast<std::size_t>(std::max(rows, cols) + 1) * kLineBlock;
         for (auto* a : {&c.lineA, &c.lineF, &c.lineB, &c.lineAlfa, &c.lineBeta, &c.lineU})
@@ -94,19 +95,25 @@ void RefreshSolidFraction(Model& m) {
     }
 }
 
-double MemoTsol(Model& m, Memo which, int i, int j, double c, double s) {
+void RefreshDensity(Model& m) {
+    for (int i = 1; i <= m.params.L; ++i)
+        for (int j = 1; j <= m.params.M; ++j)
+            m.cache.density[i][j] = MemoRo(m, i, j);
+}
+
+double MemoTsol(const Model& m, Memo which, int i, int j, double c, double s) {
     if (!m.cache.active) return Tsol(m.data, c, s);
     MemoEntry& e = m.cache.memo[NodeIndex(m, i, j)][static_cast<int>(which)];
     return Remember(e, c, s, [&] { return Tsol(m.data, c, s); });
 }
 
-double MemoTliq(Model& m, Memo which, int i, int j, double c, double s) {
+double MemoTliq(const Model& m, Memo which, int i, int j, double c, double s) {
     if (!m.cache.active) return Tliq(m.data, c, s);
     MemoEntry& e = m.cache.memo[NodeIndex(m, i, j)][static_cast<int>(which)];
     return Remember(e, c, s, [&] { return Tliq(m.data, c, s); });
 }
 
-double MemoRo(Model& m, int i, int j) {
+double MemoRo(const Model& m, int i, int j) {
     if (!m.cache.active) return Ro(m, i, j);
     const double msol = m.state.MSol[i][j];
     return Remember(m.cache.ro[NodeIndex(m, i, j)], msol, 0.0, [&] { return Ro(m, i, j); });

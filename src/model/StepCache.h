@@ -55,6 +55,9 @@ struct StepCache {
     // Whether node (i, j) diffuses in this step's diffusion sweeps: Tsol of its mean composition below
     // its temperature. Valid during the diffusion sweeps of one step.
     NodeField diffuses;
+    // Mixture density Ro of every node, valid from where a step computes it (after solidification)
+    // until the solid mass next changes.
+    NodeField density;
     // Liquid solute per cell volume (1 − fs) · liquid concentration, one field, valid inside one
     // transport evaluation.
     NodeField liquidSolute;
@@ -66,6 +69,7 @@ struct StepCache {
         double pH;                            // hydrogen pressure term of the gas-pore test
         double armA, armB;                    // arm spacings from this step's cooling rate, before the minima
         double dX, dY;                        // projected lengths of the mushy zone, at least one spacing
+        double cosU, cosV;                    // cosines of the angles of the line to the centre
     };
     std::vector<FlowNode> flow;
     std::vector<std::uint64_t> flowStamp; // step of the node's tensions, pH and arm spacings
@@ -94,13 +98,15 @@ void EndStep(Model& m);
 
 // The solid fraction field recomputed from MSol.
 void RefreshSolidFraction(Model& m);
+// The mixture density field recomputed from MSol (through the remembered densities).
+void RefreshDensity(Model& m);
 
 // Remembered solidus and liquidus of node (i, j) at the place `which`; computed when not remembered.
-double MemoTsol(Model& m, Memo which, int i, int j, double c, double s);
-double MemoTliq(Model& m, Memo which, int i, int j, double c, double s);
+double MemoTsol(const Model& m, Memo which, int i, int j, double c, double s);
+double MemoTliq(const Model& m, Memo which, int i, int j, double c, double s);
 
 // Mixture density of node (i, j), remembered by solid mass while the caches are active.
-double MemoRo(Model& m, int i, int j);
+double MemoRo(const Model& m, int i, int j);
 
 // The solid fraction of node (i, j): from the field while the caches are active, else from MSol.
 double CachedFs(const Model& m, int i, int j);

@@ -39,16 +39,17 @@ void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nomin
     const double add = (total - sum) / L / M;
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
-            if (s.MSol[i][j] == 0 && s.Tem[i][j] > Tliq(m.data, s.CMean[i][j], s.SMean[i][j]))
+            if (s.MSol[i][j] == 0 && s.Tem[i][j] > MemoTliq(m, Memo::TliqMean, i, j, s.CMean[i][j], s.SMean[i][j]))
                 liq[i][j] += add;
         }
     }
 }
 void UpdateCellMeans(Model& m) {
     ModelState& s = m.state;
+    const bool cached = m.cache.active;
     for (int i = 1; i <= m.params.L; ++i) {
         for (int j = 1; j <= m.params.M; ++j) {
-            const double ro = Ro(m, i, j);
+            const double ro = cached ? m.cache.density[i][j] : Ro(m, i, j);
             const double msol = s.MSol[i][j];
             s.SMean[i][j] = ((ro * s.SCell - msol) * s.SLiq[i][j] + s.SSol[i][j] * msol) / ro / s.SCell;
             s.CMean[i][j] = ((ro * s.SCell - msol) * s.CLiq[i][j] + s.CSol[i][j] * msol) / ro / s.SCell;
@@ -99,11 +100,14 @@ void TimeStep(Model& m) {
         for (int j = 1; j <= M; ++j)
             SolidifyCell(m, i, j);
     RefreshSolidFraction(m);
+    RefreshDensity(m);
     FerroPressure(m);
 
     // 8., 9. Transport by the interdendritic flow.
+    m.cache.flowShared = true;
     TransportC(m);
     TransportS(m);
+    m.cache.flowShared = false;
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
             s.CLiq[i][j] = s.CLiqNew[i][j];
