@@ -1,5 +1,7 @@
 #include "LineSweeps.h"
 
+#include "PropertyMemo.h"
+
 #include "SteelProperties.h"
 #include "segregation/DiffusionLine.h"
 
@@ -28,42 +30,47 @@ Lines AlongY(const Model& m) {
 }
 
 // Solves the kLineBlock systems held in the work arrays side by side, lane b of position k at
-// k * B + b: sub- and super-diagonal a(k), except that position 1 has no sub-diagonal and position n
-// no super-diagonal, diagonal 1 − A − C, right-hand side f. The same operations as ForwardEliminate
-// and SolveLine, lane by lane; lineU receives u.
+// k * B + b: sub- and super-diagonal A = C = a(k), except that position 1 has no sub-diagonal
+// (A = 0) and position n no super-diagonal (C = 0); diagonal 1 − A − C; right-hand side f. The same
+// operations as ForwardEliminate and SolveLine, lane by lane; lineU receives u.
 void SolveBlock(StepCache& c, int n) {
-    const double* a = c.lineA.data();
-    const double* f = c.lineF.data();
-    double* diag = c.lineB.data();
-    double* alfa = c.lineAlfa.data();
-    double* beta = c.lineBeta.data();
-    double* u = c.lineU.data();
-    for (int k = 1; k <= n; ++k) {
-        for (int b = 0; b < B; ++b) {
-            const double A = k == 1 ? 0.0 : a[k * B + b];
-            const double C = k == n ? 0.0 : a[k * B + b];
-            diag[k * B + b] = 1 - A - C;
-        }
-    }
+    const double* __restrict a = c.lineA.data();
+    const double* __restrict f = c.lineF.data();
+    double* __restrict alfa = c.lineAlfa.data();
+    double* __restrict beta = c.lineBeta.data();
+    double* __restrict u = c.lineU.data();
+    // alfa(k), beta(k) of every lane, carried from one position to the next.
+    double al[B], be[B];
     for (int b = 0; b < B; ++b) {
-        alfa[2 * B + b] = -a[1 * B + b] / diag[1 * B + b];
-        beta[2 * B + b] = f[1 * B + b] / diag[1 * B + b];
+        const double C = a[1 * B + b];
+        const double diag = 1 - 0.0 - C;
+        al[b] = -C / diag;
+        be[b] = f[1 * B + b] / diag;
+        alfa[2 * B + b] = al[b];
+        beta[2 * B + b] = be[b];
     }
     for (int k = 2; k <= n - 1; ++k) {
         for (int b = 0; b < B; ++b) {
             const double A = a[k * B + b];
-            const double den = A * alfa[k * B + b] + diag[k * B + b];
-            alfa[(k + 1) * B + b] = -A / den;
-            beta[(k + 1) * B + b] = (f[k * B + b] - A * beta[k * B + b]) / den;
+            const double den = A * al[b] + (1 - A - A);
+            al[b] = -A / den;
+            be[b] = (f[k * B + b] - A * be[b]) / den;
+            alfa[(k + 1) * B + b] = al[b];
+            beta[(k + 1) * B + b] = be[b];
         }
     }
+    double v[B];
     for (int b = 0; b < B; ++b) {
         const double A = a[n * B + b];
-        u[n * B + b] = (f[n * B + b] - A * beta[n * B + b]) / (A * alfa[n * B + b] + diag[n * B + b]);
+        v[b] = (f[n * B + b] - A * be[b]) / (A * al[b] + (1 - A - 0.0));
+        u[n * B + b] = v[b];
     }
-    for (int k = n - 1; k >= 1; --k)
-        for (int b = 0; b < B; ++b)
-            u[k * B + b] = alfa[(k + 1) * B + b] * u[(k + 1) * B + b] + beta[(k + 1) * B + b];
+    for (int k = n - 1; k >= 1; --k) {
+        for (int b = 0; b < B; ++b) {
+            v[b] = alfa[(k + 1) * B + b] * v[b] + beta[(k + 1) * B + b];
+            u[k * B + b] = v[b];
+        }
+    }
 }
 
 // Lanes beyond the last line of a block hold a trivial system (1 · u = 0).

@@ -1,7 +1,7 @@
 #include "StepCache.h"
 
 #include "Model.h"
-#include "SteelProperties.h"
+#include "PropertyMemo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,30 +9,12 @@
 namespace korvel {
 
 namespace {
-std::uint64_t Bits(double v) {
-    return std::bit_cast<std::uint64_t>(v);
-}
-
 // The inputs of the remembered values other than their own arguments.
 std::array<double, 11> Chemistry(const Model& m) {
     const CastingData& d = m.data;
     return {d.Si, d.Mn, d.P, d.Ni, d.Cr, d.Al, d.Cu, d.Mg, d.V, m.state.RoLiq, m.state.SCell};
 }
 
-std::size_t NodeIndex(const Model& m, int i, int j) {
-    return static_cast<std::size_t>(i) * static_cast<std::size_t>(m.params.M + 1) +
-           static_cast<std::size_t>(j);
-}
-
-template <class F> double Remember(MemoEntry& e, double c, double s, F compute) {
-    const std::uint64_t bc = Bits(c), bs = Bits(s);
-    if (e.valid && e.c == bc && e.s == bs) return e.value;
-    e.value = compute();
-    e.c = bc;
-    e.s = bs;
-    e.valid = true;
-    return e.value;
-}
 } // namespace
 
 void StepCache::Clear() {
@@ -63,7 +45,7 @@ void BeginStep(Model& m) {
         c.density.Resize(rows, cols);
         c.liquidSolute.Resize(rows, cols);
         const std::size_t line = static_cast<std::size_t>(std::max(rows, cols) + 1) * kLineBlock;
-        for (auto* a : {&c.lineA, &c.lineF, &c.lineB, &c.lineAlfa, &c.lineBeta, &c.lineU})
+        for (auto* a : {&c.lineA, &c.lineF, &c.lineAlfa, &c.lineBeta, &c.lineU})
             a->assign(line, 0.0);
         c.Clear();
     }
@@ -71,6 +53,7 @@ void BeginStep(Model& m) {
     if (!c.chemistryKnown || std::memcmp(chem.data(), c.chemistry.data(), sizeof chem) != 0) {
         c.Clear();
         c.chemistry = chem;
+        c.terms = MakePropertyTerms(m.data);
         c.chemistryKnown = true;
     }
     ++c.flowStep;
@@ -99,28 +82,6 @@ void RefreshDensity(Model& m) {
     for (int i = 1; i <= m.params.L; ++i)
         for (int j = 1; j <= m.params.M; ++j)
             m.cache.density[i][j] = MemoRo(m, i, j);
-}
-
-double MemoTsol(const Model& m, Memo which, int i, int j, double c, double s) {
-    if (!m.cache.active) return Tsol(m.data, c, s);
-    MemoEntry& e = m.cache.memo[NodeIndex(m, i, j)][static_cast<int>(which)];
-    return Remember(e, c, s, [&] { return Tsol(m.data, c, s); });
-}
-
-double MemoTliq(const Model& m, Memo which, int i, int j, double c, double s) {
-    if (!m.cache.active) return Tliq(m.data, c, s);
-    MemoEntry& e = m.cache.memo[NodeIndex(m, i, j)][static_cast<int>(which)];
-    return Remember(e, c, s, [&] { return Tliq(m.data, c, s); });
-}
-
-double MemoRo(const Model& m, int i, int j) {
-    if (!m.cache.active) return Ro(m, i, j);
-    const double msol = m.state.MSol[i][j];
-    return Remember(m.cache.ro[NodeIndex(m, i, j)], msol, 0.0, [&] { return Ro(m, i, j); });
-}
-
-double CachedFs(const Model& m, int i, int j) {
-    return m.cache.active ? m.cache.fs[i][j] : m.Fs(i, j);
 }
 
 } // namespace korvel

@@ -2,6 +2,7 @@
 
 #include "CastingData.h"
 #include "ModelState.h"
+#include "SteelPropertyTerms.h"
 
 #include <array>
 #include <bit>
@@ -78,8 +79,10 @@ struct StepCache {
     bool flowShared = false; // set by the step around its two flow-field evaluations
 
     // Work arrays of the blocked line elimination (kLineBlock lines side by side).
-    std::vector<double> lineA, lineF, lineB, lineAlfa, lineBeta, lineU;
+    std::vector<double> lineA, lineF, lineAlfa, lineBeta, lineU;
 
+    // The alloying terms of the solidus and liquidus for the chemistry below.
+    PropertyTerms terms{};
     // Chemistry and geometry the remembered values were computed with.
     std::array<double, 11> chemistry{};
     bool chemistryKnown = false;
@@ -100,15 +103,5 @@ void EndStep(Model& m);
 void RefreshSolidFraction(Model& m);
 // The mixture density field recomputed from MSol (through the remembered densities).
 void RefreshDensity(Model& m);
-
-// Remembered solidus and liquidus of node (i, j) at the place `which`; computed when not remembered.
-double MemoTsol(const Model& m, Memo which, int i, int j, double c, double s);
-double MemoTliq(const Model& m, Memo which, int i, int j, double c, double s);
-
-// Mixture density of node (i, j), remembered by solid mass while the caches are active.
-double MemoRo(const Model& m, int i, int j);
-
-// The solid fraction of node (i, j): from the field while the caches are active, else from MSol.
-double CachedFs(const Model& m, int i, int j);
 
 } // namespace korvel

@@ -1,5 +1,7 @@
 #include "TimeStep.h"
 
+#include "PropertyMemo.h"
+
 #include "BoundaryConditions.h"
 #include "LineSweeps.h"
 #include "SteelProperties.h"
@@ -39,20 +41,26 @@ void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nomin
     const double add = (total - sum) / L / M;
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
-            if (s.MSol[i][j] == 0 && s.Tem[i][j] > MemoTliq(m, Memo::TliqMean, i, j, s.CMean[i][j], s.SMean[i][j]))
+            if (s.MSol[i][j] == 0 &&
+                s.Tem[i][j] > MemoTliq(m, Memo::TliqMean, i, j, s.CMean[i][j], s.SMean[i][j]))
                 liq[i][j] += add;
         }
     }
 }
 void UpdateCellMeans(Model& m) {
     ModelState& s = m.state;
-    const bool cached = m.cache.active;
+    const double SCell = s.SCell;
     for (int i = 1; i <= m.params.L; ++i) {
+        // In a step the densities come from the step's field (one row of it), else from Ro.
+        const double* density = m.cache.active ? m.cache.density[i] : nullptr;
+        const double* msolRow = s.MSol[i];
+        const double *sliq = s.SLiq[i], *ssol = s.SSol[i], *cliq = s.CLiq[i], *csol = s.CSol[i];
+        double *smean = s.SMean[i], *cmean = s.CMean[i];
         for (int j = 1; j <= m.params.M; ++j) {
-            const double ro = cached ? m.cache.density[i][j] : Ro(m, i, j);
-            const double msol = s.MSol[i][j];
-            s.SMean[i][j] = ((ro * s.SCell - msol) * s.SLiq[i][j] + s.SSol[i][j] * msol) / ro / s.SCell;
-            s.CMean[i][j] = ((ro * s.SCell - msol) * s.CLiq[i][j] + s.CSol[i][j] * msol) / ro / s.SCell;
+            const double ro = density ? density[j] : Ro(m, i, j);
+            const double msol = msolRow[j];
+            smean[j] = ((ro * SCell - msol) * sliq[j] + ssol[j] * msol) / ro / SCell;
+            cmean[j] = ((ro * SCell - msol) * cliq[j] + csol[j] * msol) / ro / SCell;
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "CellSolidification.h"
 
+#include "../PropertyMemo.h"
+
 #include "../SteelProperties.h"
 #include "SoluteRedistribution.h"
 

@@ -1,5 +1,7 @@
 #include "FlowField.h"
 
+#include "../PropertyMemo.h"
+
 #include "../SteelProperties.h"
 
 #include <algorithm>

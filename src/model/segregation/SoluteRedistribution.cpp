@@ -1,5 +1,7 @@
 #include "SoluteRedistribution.h"
 
+#include "../PropertyMemo.h"
+
 #include "../SteelProperties.h"
 
 #include <algorithm>

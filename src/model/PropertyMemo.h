@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Model.h"
+#include "SteelProperties.h"
+
+#include <bit>
+#include <cstddef>
+
+// Solidus, liquidus, density and solid fraction of a node as a time step asks for them: remembered in
+// the model's StepCache while the step's caches are active, computed afresh otherwise. Either way the
+// value is the same bits.
+
+namespace korvel {
+
+namespace detail {
+inline std::size_t NodeIndex(const Model& m, int i, int j) {
+    return static_cast<std::size_t>(i) * static_cast<std::size_t>(m.params.M + 1) +
+           static_cast<std::size_t>(j);
+}
+} // namespace detail
+
+// Tsol of (c, s) for node (i, j) at the place `which`.
+inline double MemoTsol(const Model& m, Memo which, int i, int j, double c, double s) {
+    StepCache& cache = m.cache;
+    if (!cache.active) return Tsol(m.data, c, s);
+    MemoEntry& e = cache.memo[detail::NodeIndex(m, i, j)][static_cast<int>(which)];
+    const std::uint64_t bc = std::bit_cast<std::uint64_t>(c), bs = std::bit_cast<std::uint64_t>(s);
+    if (e.valid && e.c == bc && e.s == bs) return e.value;
+    e = {bc, bs, TsolOf(cache.terms, c, s), true};
+    return e.value;
+}
+
+// Tliq of (c, s) for node (i, j) at the place `which`.
+inline double MemoTliq(const Model& m, Memo which, int i, int j, double c, double s) {
+    StepCache& cache = m.cache;
+    if (!cache.active) return Tliq(m.data, c, s);
+    MemoEntry& e = cache.memo[detail::NodeIndex(m, i, j)][static_cast<int>(which)];
+    const std::uint64_t bc = std::bit_cast<std::uint64_t>(c), bs = std::bit_cast<std::uint64_t>(s);
+    if (e.valid && e.c == bc && e.s == bs) return e.value;
+    e = {bc, bs, TliqOf(cache.terms, c, s), true};
+    return e.value;
+}
+
+// Mixture density of node (i, j), remembered by its solid mass.
+inline double MemoRo(const Model& m, int i, int j) {
+    StepCache& cache = m.cache;
+    if (!cache.active) return Ro(m, i, j);
+    MemoEntry& e = cache.ro[detail::NodeIndex(m, i, j)];
+    const std::uint64_t bm = std::bit_cast<std::uint64_t>(m.state.MSol[i][j]);
+    if (e.valid && e.c == bm) return e.value;
+    e = {bm, 0, Ro(m, i, j), true};
+    return e.value;
+}
+
+// Solid fraction of node (i, j): the step's field while the caches are active, else from MSol.
+inline double CachedFs(const Model& m, int i, int j) {
+    return m.cache.active ? m.cache.fs[i][j] : m.Fs(i, j);
+}
+
+} // namespace korvel
