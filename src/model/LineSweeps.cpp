@@ -92,9 +92,8 @@ void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const L
     const double Dt = m.params.Dt;
     double* tem = s.Tem[0];
     const double* csol = s.CSol[0];
-    const double* ssol = s.SSol[0];
-    const double* cliq = s.CLiq[0];
-    const double* sliq = s.SLiq[0];
+    const double* solidTs = c.solidTs[0];
+    const double* liquidTL = c.liquidTL[0];
     const double* fsField = c.fs[0];
     for (int first = 1; first <= g.count; first += B) {
         const int lanes = std::min(B, g.count - first + 1);
@@ -103,12 +102,11 @@ void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const L
             for (int b = 0; b < lanes; ++b) {
                 const int line = first + b;
                 const std::ptrdiff_t at = k * g.along + line * g.across;
-                const int i = g.x ? k : line, j = g.x ? line : k;
                 // Properties of the node (solid, mushy or liquid; a later test overrides an earlier one).
                 const double T = tem[at];
                 const double fs = fsField[at];
-                const double Ts = MemoTsol(m, Memo::TsolSolid, i, j, csol[at], ssol[at]);
-                const double TL = MemoTliq(m, Memo::TliqLiquid, i, j, cliq[at], sliq[at]);
+                const double Ts = solidTs[at];
+                const double TL = liquidTL[at];
                 double cp = 0, lam = 0, ro = 0;
                 if (Ts <= T && T <= TL) {
                     cp = Cps(csol[at], T) * fs + kCpLiquid * (1 - fs);
@@ -187,7 +185,7 @@ void MarkDiffusingNodes(Model& m) {
     for (int i = 1; i <= m.params.L; ++i)
         for (int j = 1; j <= m.params.M; ++j)
             m.cache.diffuses[i][j] =
-                MemoTsol(m, Memo::TsolMean, i, j, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j];
+                MemoTsol(m, Memo::TsolMeanDiffusion, i, j, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j];
 }
 
 void DiffusionSweepsAlongX(Model& m) {

@@ -52,6 +52,15 @@ inline double MemoRo(const Model& m, int i, int j) {
     return e.value;
 }
 
+// Solidus and liquidus of node (i, j)'s mean composition before the step's cell-mean update: from the
+// step's fields while the caches are active.
+inline double MeanTsol(const Model& m, int i, int j) {
+    return m.cache.active ? m.cache.meanTs[i][j] : Tsol(m.data, m.state.CMean[i][j], m.state.SMean[i][j]);
+}
+inline double MeanTliq(const Model& m, int i, int j) {
+    return m.cache.active ? m.cache.meanTL[i][j] : Tliq(m.data, m.state.CMean[i][j], m.state.SMean[i][j]);
+}
+
 // Solid fraction of node (i, j): the step's field while the caches are active, else from MSol.
 inline double CachedFs(const Model& m, int i, int j) {
     return m.cache.active ? m.cache.fs[i][j] : m.Fs(i, j);

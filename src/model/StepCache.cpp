@@ -43,6 +43,8 @@ void BeginStep(Model& m) {
         c.fs.Resize(rows, cols);
         c.diffuses.Resize(rows, cols);
         c.density.Resize(rows, cols);
+        for (NodeField* f : {&c.solidTs, &c.liquidTs, &c.liquidTL, &c.meanTs, &c.meanTL})
+            f->Resize(rows, cols);
         c.liquidSolute.Resize(rows, cols);
         const std::size_t line = static_cast<std::size_t>(std::max(rows, cols) + 1) * kLineBlock;
         for (auto* a : {&c.lineA, &c.lineF, &c.lineAlfa, &c.lineBeta, &c.lineU})
@@ -75,6 +77,20 @@ void RefreshSolidFraction(Model& m) {
         double* out = fs[i];
         for (int j = 0; j < s.MSol.Cols(); ++j)
             out[j] = msol[j] / full;
+    }
+}
+
+void RefreshFreezingRanges(Model& m) {
+    const ModelState& s = m.state;
+    StepCache& c = m.cache;
+    for (int i = 1; i <= m.params.L; ++i) {
+        for (int j = 1; j <= m.params.M; ++j) {
+            c.solidTs[i][j] = MemoTsol(m, Memo::TsolSolid, i, j, s.CSol[i][j], s.SSol[i][j]);
+            c.liquidTs[i][j] = MemoTsol(m, Memo::TsolLiquid, i, j, s.CLiq[i][j], s.SLiq[i][j]);
+            c.liquidTL[i][j] = MemoTliq(m, Memo::TliqLiquid, i, j, s.CLiq[i][j], s.SLiq[i][j]);
+            c.meanTs[i][j] = MemoTsol(m, Memo::TsolMean, i, j, s.CMean[i][j], s.SMean[i][j]);
+            c.meanTL[i][j] = MemoTliq(m, Memo::TliqMean, i, j, s.CMean[i][j], s.SMean[i][j]);
+        }
     }
 }
 

@@ -23,12 +23,13 @@ struct MemoEntry {
 // The places in a step that ask for a solidus or liquidus, each with its own remembered value per
 // node, so that one place's arguments do not push out another's.
 enum class Memo : int {
-    TsolSolid,  // Tsol of the solid's composition (heat sweeps, melting)
-    TsolLiquid, // Tsol of the liquid's composition (solidification)
-    TsolMean,   // Tsol of the mean composition (solidification, flow, transport, diffusion)
-    TliqLiquid, // Tliq of the liquid's composition (heat sweeps, solidification)
-    TliqSolid,  // Tliq of the solid's composition (melting)
-    TliqMean,   // Tliq of the mean composition (flow, mass balance)
+    TsolSolid,         // Tsol of the solid's composition (heat sweeps, melting)
+    TsolLiquid,        // Tsol of the liquid's composition (solidification)
+    TsolMean,          // Tsol of the mean composition (solidification, flow, transport, diffusion)
+    TliqLiquid,        // Tliq of the liquid's composition (heat sweeps, solidification)
+    TliqSolid,         // Tliq of the solid's composition (melting)
+    TliqMean,          // Tliq of the mean composition (flow, mass balance)
+    TsolMeanDiffusion, // Tsol of the mean composition between the two cell-mean updates (diffusion)
     Count
 };
 
@@ -53,6 +54,12 @@ struct StepCache {
     // Solid fraction of every node, indices 0..L x 0..M as the state's fields. Valid from where a step
     // computes it (at the start, and again after solidification) until the solid mass next changes.
     NodeField fs;
+    // The solidus and liquidus every node is tested against in a step, looked up from the remembered
+    // values in one pass at the start of the step. Valid from the start of the step until the phase
+    // compositions they come from next change: solidTs = Tsol(CSol, SSol), liquidTs and liquidTL =
+    // Tsol and Tliq(CLiq, SLiq) until solidification (step 7, each node up to its own turn), meanTs and
+    // meanTL = Tsol and Tliq(CMean, SMean) until the cell means are updated (step 12).
+    NodeField solidTs, liquidTs, liquidTL, meanTs, meanTL;
     // Whether node (i, j) diffuses in this step's diffusion sweeps: Tsol of its mean composition below
     // its temperature. Valid during the diffusion sweeps of one step.
     NodeField diffuses;
@@ -99,6 +106,8 @@ constexpr int kLineBlock = 8;
 void BeginStep(Model& m);
 void EndStep(Model& m);
 
+// The solidus and liquidus fields of the step's start (solidTs .. meanTL).
+void RefreshFreezingRanges(Model& m);
 // The solid fraction field recomputed from MSol.
 void RefreshSolidFraction(Model& m);
 // The mixture density field recomputed from MSol (through the remembered densities).

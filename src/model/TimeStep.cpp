@@ -41,9 +41,7 @@ void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nomin
     const double add = (total - sum) / L / M;
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
-            if (s.MSol[i][j] == 0 &&
-                s.Tem[i][j] > MemoTliq(m, Memo::TliqMean, i, j, s.CMean[i][j], s.SMean[i][j]))
-                liq[i][j] += add;
+            if (s.MSol[i][j] == 0 && s.Tem[i][j] > MeanTliq(m, i, j)) liq[i][j] += add;
         }
     }
 }
@@ -74,6 +72,7 @@ void TimeStep(Model& m) {
     // The step's caches (StepCache): checked against the casting data, then used until the step ends.
     BeginStep(m);
     RefreshSolidFraction(m);
+    RefreshFreezingRanges(m);
 
     // 1.
     for (int i = 1; i <= L; ++i)

@@ -69,9 +69,12 @@ void SolidifyCell(Model& m, int i, int j) {
     double& tem = s.Tem[i][j];
 
     // 1. Only inside the freezing range of the liquid and not below the solidus of the mean.
-    if (!(MemoTsol(m, Memo::TsolLiquid, i, j, s.CLiq[i][j], s.SLiq[i][j]) < tem &&
-          tem <= MemoTliq(m, Memo::TliqLiquid, i, j, s.CLiq[i][j], s.SLiq[i][j]) &&
-          tem >= MemoTsol(m, Memo::TsolMean, i, j, s.CMean[i][j], s.SMean[i][j]))) {
+    // (In a step the node's solidus and liquidus come from the step's fields: nothing has changed the
+    // node's compositions since the step began.)
+    const bool cached = m.cache.active;
+    const double liquidTs = cached ? m.cache.liquidTs[i][j] : Tsol(m.data, s.CLiq[i][j], s.SLiq[i][j]);
+    const double liquidTL = cached ? m.cache.liquidTL[i][j] : Tliq(m.data, s.CLiq[i][j], s.SLiq[i][j]);
+    if (!(liquidTs < tem && tem <= liquidTL && tem >= MeanTsol(m, i, j))) {
         return;
     }
     // 2. Partition coefficients of the node.

@@ -225,9 +225,8 @@ void FlowField(Model& m, int mode) {
             const double fs = Fs(i, j);
             const double x = mode == 2 ? s.CLiq[i][j] : s.SLiq[i][j];
             const double xlim = mode == 2 ? 0.00254 * tem + 1.34 : kSulphurLimit;
-            if (!(x < xlim && kLoose <= fs && fs <= kCoherent &&
-                  MemoTsol(m, Memo::TsolMean, i, j, s.CMean[i][j], s.SMean[i][j]) < tem &&
-                  tem < MemoTliq(m, Memo::TliqMean, i, j, s.CMean[i][j], s.SMean[i][j]) && tem != temOld)) {
+            if (!(x < xlim && kLoose <= fs && fs <= kCoherent && MeanTsol(m, i, j) < tem &&
+                  tem < MeanTliq(m, i, j) && tem != temOld)) {
                 continue;
             }
             const std::size_t node = static_cast<std::size_t>(i) * static_cast<std::size_t>(M + 1) + j;

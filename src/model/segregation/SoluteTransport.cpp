@@ -35,9 +35,7 @@ void Transport(Model& m, const NodeField& liq, NodeField& out, bool aboveMeanSol
         for (int j = 1; j <= M; ++j) {
             const double f = CachedFs(m, i, j);
             if (!(f < kCoherent)) continue;
-            if (aboveMeanSolidus &&
-                !(MemoTsol(m, Memo::TsolMean, i, j, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j]))
-                continue;
+            if (aboveMeanSolidus && !(MeanTsol(m, i, j) < s.Tem[i][j])) continue;
             if (i >= 2 && j >= 2) {
                 // On the planes of symmetry the missing outer neighbour is the node itself.
                 const int e = i == L ? i : i + 1;
