@@ -33,15 +33,15 @@ Lines AlongY(const Model& m) {
 // k * B + b: sub- and super-diagonal A = C = a(k), except that position 1 has no sub-diagonal
 // (A = 0) and position n no super-diagonal (C = 0); diagonal 1 − A − C; right-hand side f. The same
 // operations as ForwardEliminate and SolveLine, lane by lane; lineU receives u.
-void SolveBlock(StepCache& c, int n) {
+template <int W> void SolveBlockOf(StepCache& c, int n) {
     const double* __restrict a = c.lineA.data();
     const double* __restrict f = c.lineF.data();
     double* __restrict alfa = c.lineAlfa.data();
     double* __restrict beta = c.lineBeta.data();
     double* __restrict u = c.lineU.data();
     // alfa(k), beta(k) of every lane, carried from one position to the next.
-    double al[B], be[B];
-    for (int b = 0; b < B; ++b) {
+    double al[W], be[W];
+    for (int b = 0; b < W; ++b) {
         const double C = a[1 * B + b];
         const double diag = 1 - 0.0 - C;
         al[b] = -C / diag;
@@ -50,7 +50,7 @@ void SolveBlock(StepCache& c, int n) {
         beta[2 * B + b] = be[b];
     }
     for (int k = 2; k <= n - 1; ++k) {
-        for (int b = 0; b < B; ++b) {
+        for (int b = 0; b < W; ++b) {
             const double A = a[k * B + b];
             const double den = A * al[b] + (1 - A - A);
             al[b] = -A / den;
@@ -59,18 +59,34 @@ void SolveBlock(StepCache& c, int n) {
             beta[(k + 1) * B + b] = be[b];
         }
     }
-    double v[B];
-    for (int b = 0; b < B; ++b) {
+    double v[W];
+    for (int b = 0; b < W; ++b) {
         const double A = a[n * B + b];
         v[b] = (f[n * B + b] - A * be[b]) / (A * al[b] + (1 - A - 0.0));
         u[n * B + b] = v[b];
     }
     for (int k = n - 1; k >= 1; --k) {
-        for (int b = 0; b < B; ++b) {
+        for (int b = 0; b < W; ++b) {
             v[b] = alfa[(k + 1) * B + b] * v[b] + beta[(k + 1) * B + b];
             u[k * B + b] = v[b];
         }
     }
+}
+
+// Solves the first `width` lanes (8, 4 or 2).
+void SolveBlock(StepCache& c, int n, int width) {
+    if (width == 8) {
+        SolveBlockOf<8>(c, n);
+    } else if (width == 4) {
+        SolveBlockOf<4>(c, n);
+    } else {
+        SolveBlockOf<2>(c, n);
+    }
+}
+
+// How many lanes a block takes when `left` lines remain.
+int BlockWidth(int left) {
+    return left > 4 ? B : left > 2 ? 4 : 2;
 }
 
 // Lanes beyond the last line of a block hold a trivial system (1 · u = 0).
@@ -95,9 +111,10 @@ void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const L
     const double* solidTs = c.solidTs[0];
     const double* liquidTL = c.liquidTL[0];
     const double* fsField = c.fs[0];
-    for (int first = 1; first <= g.count; first += B) {
-        const int lanes = std::min(B, g.count - first + 1);
-        if (lanes < B) ClearLanes(c, g.n, lanes);
+    for (int first = 1, width = 0; first <= g.count; first += width) {
+        width = BlockWidth(g.count - first + 1);
+        const int lanes = std::min(width, g.count - first + 1);
+        if (lanes < width) ClearLanes(c, g.n, lanes);
         for (int k = 1; k <= g.n; ++k) {
             for (int b = 0; b < lanes; ++b) {
                 const int line = first + b;
@@ -132,7 +149,7 @@ void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const L
                 }
             }
         }
-        SolveBlock(c, g.n);
+        SolveBlock(c, g.n, width);
         for (int k = 1; k <= g.n; ++k)
             for (int b = 0; b < lanes; ++b)
                 tem[k * g.along + (first + b) * g.across] = c.lineU[k * B + b];
@@ -147,9 +164,10 @@ void DiffusionSweeps(Model& m, const Lines& g, double h, double D, NodeField& li
     const double* fsField = c.fs[0];
     const double* diffuses = c.diffuses[0];
     const double coefficient = -D * Dt / (h * h);
-    for (int first = 1; first <= g.count; first += B) {
-        const int lanes = std::min(B, g.count - first + 1);
-        if (lanes < B) ClearLanes(c, g.n, lanes);
+    for (int first = 1, width = 0; first <= g.count; first += width) {
+        width = BlockWidth(g.count - first + 1);
+        const int lanes = std::min(width, g.count - first + 1);
+        if (lanes < width) ClearLanes(c, g.n, lanes);
         for (int k = 1; k <= g.n; ++k) {
             for (int b = 0; b < lanes; ++b) {
                 const std::ptrdiff_t at = k * g.along + (first + b) * g.across;
@@ -158,7 +176,7 @@ void DiffusionSweeps(Model& m, const Lines& g, double h, double D, NodeField& li
                 c.lineF[k * B + b] = (1 - fsField[at]) * liq[at];
             }
         }
-        SolveBlock(c, g.n);
+        SolveBlock(c, g.n, width);
         for (int k = 1; k <= g.n; ++k) {
             for (int b = 0; b < lanes; ++b) {
                 const std::ptrdiff_t at = k * g.along + (first + b) * g.across;
@@ -185,7 +203,7 @@ void MarkDiffusingNodes(Model& m) {
     for (int i = 1; i <= m.params.L; ++i)
         for (int j = 1; j <= m.params.M; ++j)
             m.cache.diffuses[i][j] =
-                MemoTsol(m, Memo::TsolMeanDiffusion, i, j, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j];
+                MemoTsol(m, Memo::MeanDiffusion, i, j, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j];
 }
 
 void DiffusionSweepsAlongX(Model& m) {

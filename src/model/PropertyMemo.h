@@ -19,26 +19,20 @@ inline std::size_t NodeIndex(const Model& m, int i, int j) {
 }
 } // namespace detail
 
-// Tsol of (c, s) for node (i, j) at the place `which`.
-inline double MemoTsol(const Model& m, Memo which, int i, int j, double c, double s) {
+// Solidus and liquidus of (c, s) for node (i, j) and the composition `which`.
+inline const RangeEntry& MemoRange(const Model& m, Memo which, int i, int j, double c, double s) {
     StepCache& cache = m.cache;
-    if (!cache.active) return Tsol(m.data, c, s);
-    MemoEntry& e = cache.memo[detail::NodeIndex(m, i, j)][static_cast<int>(which)];
+    RangeEntry& e = cache.memo[detail::NodeIndex(m, i, j)][static_cast<int>(which)];
     const std::uint64_t bc = std::bit_cast<std::uint64_t>(c), bs = std::bit_cast<std::uint64_t>(s);
-    if (e.valid && e.c == bc && e.s == bs) return e.value;
-    e = {bc, bs, TsolOf(cache.terms, c, s), true};
-    return e.value;
+    if (!(e.valid && e.c == bc && e.s == bs))
+        e = {bc, bs, TsolOf(cache.terms, c, s), TliqOf(cache.terms, c, s), true};
+    return e;
 }
-
-// Tliq of (c, s) for node (i, j) at the place `which`.
+inline double MemoTsol(const Model& m, Memo which, int i, int j, double c, double s) {
+    return m.cache.active ? MemoRange(m, which, i, j, c, s).tsol : Tsol(m.data, c, s);
+}
 inline double MemoTliq(const Model& m, Memo which, int i, int j, double c, double s) {
-    StepCache& cache = m.cache;
-    if (!cache.active) return Tliq(m.data, c, s);
-    MemoEntry& e = cache.memo[detail::NodeIndex(m, i, j)][static_cast<int>(which)];
-    const std::uint64_t bc = std::bit_cast<std::uint64_t>(c), bs = std::bit_cast<std::uint64_t>(s);
-    if (e.valid && e.c == bc && e.s == bs) return e.value;
-    e = {bc, bs, TliqOf(cache.terms, c, s), true};
-    return e.value;
+    return m.cache.active ? MemoRange(m, which, i, j, c, s).tliq : Tliq(m.data, c, s);
 }
 
 // Mixture density of node (i, j), remembered by its solid mass.

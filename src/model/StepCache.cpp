@@ -19,7 +19,7 @@ std::array<double, 11> Chemistry(const Model& m) {
 
 void StepCache::Clear() {
     for (auto& node : memo)
-        for (MemoEntry& e : node)
+        for (RangeEntry& e : node)
             e.valid = false;
     for (MemoEntry& e : ro)
         e.valid = false;
@@ -85,11 +85,13 @@ void RefreshFreezingRanges(Model& m) {
     StepCache& c = m.cache;
     for (int i = 1; i <= m.params.L; ++i) {
         for (int j = 1; j <= m.params.M; ++j) {
-            c.solidTs[i][j] = MemoTsol(m, Memo::TsolSolid, i, j, s.CSol[i][j], s.SSol[i][j]);
-            c.liquidTs[i][j] = MemoTsol(m, Memo::TsolLiquid, i, j, s.CLiq[i][j], s.SLiq[i][j]);
-            c.liquidTL[i][j] = MemoTliq(m, Memo::TliqLiquid, i, j, s.CLiq[i][j], s.SLiq[i][j]);
-            c.meanTs[i][j] = MemoTsol(m, Memo::TsolMean, i, j, s.CMean[i][j], s.SMean[i][j]);
-            c.meanTL[i][j] = MemoTliq(m, Memo::TliqMean, i, j, s.CMean[i][j], s.SMean[i][j]);
+            c.solidTs[i][j] = MemoRange(m, Memo::Solid, i, j, s.CSol[i][j], s.SSol[i][j]).tsol;
+            const RangeEntry& liquid = MemoRange(m, Memo::Liquid, i, j, s.CLiq[i][j], s.SLiq[i][j]);
+            c.liquidTs[i][j] = liquid.tsol;
+            c.liquidTL[i][j] = liquid.tliq;
+            const RangeEntry& mean = MemoRange(m, Memo::Mean, i, j, s.CMean[i][j], s.SMean[i][j]);
+            c.meanTs[i][j] = mean.tsol;
+            c.meanTL[i][j] = mean.tliq;
         }
     }
 }

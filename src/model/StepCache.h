@@ -20,16 +20,20 @@ struct MemoEntry {
     bool valid = false;
 };
 
-// The places in a step that ask for a solidus or liquidus, each with its own remembered value per
-// node, so that one place's arguments do not push out another's.
+// The solidus and liquidus of one composition (carbon c, sulphur s), keyed on its bits.
+struct RangeEntry {
+    std::uint64_t c = 0, s = 0;
+    double tsol = 0, tliq = 0;
+    bool valid = false;
+};
+
+// The compositions whose solidus and liquidus a step asks for, each with its own remembered range per
+// node, so that one composition's values do not push out another's.
 enum class Memo : int {
-    TsolSolid,         // Tsol of the solid's composition (heat sweeps, melting)
-    TsolLiquid,        // Tsol of the liquid's composition (solidification)
-    TsolMean,          // Tsol of the mean composition (solidification, flow, transport, diffusion)
-    TliqLiquid,        // Tliq of the liquid's composition (heat sweeps, solidification)
-    TliqSolid,         // Tliq of the solid's composition (melting)
-    TliqMean,          // Tliq of the mean composition (flow, mass balance)
-    TsolMeanDiffusion, // Tsol of the mean composition between the two cell-mean updates (diffusion)
+    Solid,         // the solid's composition (heat sweeps, melting)
+    Liquid,        // the liquid's composition (heat sweeps, solidification)
+    Mean,          // the mean composition (solidification, flow, transport, mass balance)
+    MeanDiffusion, // the mean composition between the two cell-mean updates (diffusion)
     Count
 };
 
@@ -42,11 +46,11 @@ enum class Memo : int {
 struct StepCache {
     bool active = false;
 
-    // Solidus and liquidus per node and place of use (Memo). An entry holds while the arguments are bit
+    // Solidus and liquidus per node and composition (Memo). An entry holds while the arguments are bit
     // for bit those it was computed from and the chemistry below has not changed: invalid when the
     // casting data's alloying contents change (checked at the start of every step) and when a run is
     // initialised.
-    std::vector<std::array<MemoEntry, static_cast<int>(Memo::Count)>> memo;
+    std::vector<std::array<RangeEntry, static_cast<int>(Memo::Count)>> memo;
     // Mixture density Ro per node, keyed on the node's solid mass; invalid when RoLiq or SCell change
     // (checked at the start of every step) and when a run is initialised.
     std::vector<MemoEntry> ro;

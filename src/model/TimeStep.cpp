@@ -54,11 +54,17 @@ void UpdateCellMeans(Model& m) {
         const double* msolRow = s.MSol[i];
         const double *sliq = s.SLiq[i], *ssol = s.SSol[i], *cliq = s.CLiq[i], *csol = s.CSol[i];
         double *smean = s.SMean[i], *cmean = s.CMean[i];
-        for (int j = 1; j <= m.params.M; ++j) {
-            const double ro = density ? density[j] : Ro(m, i, j);
+        auto mean = [&](int j, double ro) {
             const double msol = msolRow[j];
             smean[j] = ((ro * SCell - msol) * sliq[j] + ssol[j] * msol) / ro / SCell;
             cmean[j] = ((ro * SCell - msol) * cliq[j] + csol[j] * msol) / ro / SCell;
+        };
+        if (density) {
+            for (int j = 1; j <= m.params.M; ++j)
+                mean(j, density[j]);
+        } else {
+            for (int j = 1; j <= m.params.M; ++j)
+                mean(j, Ro(m, i, j));
         }
     }
 }

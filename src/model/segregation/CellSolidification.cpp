@@ -29,8 +29,8 @@ CellHeat HeatOf(const Model& m, int i, int j) {
 double MassChange(const Model& m, int i, int j, double c, double s, bool liquid) {
     const ModelState& st = m.state;
     const CellHeat h = HeatOf(m, i, j);
-    const double TL = MemoTliq(m, liquid ? Memo::TliqLiquid : Memo::TliqSolid, i, j, c, s);
-    const double TS = MemoTsol(m, liquid ? Memo::TsolLiquid : Memo::TsolSolid, i, j, c, s);
+    const double TL = MemoTliq(m, liquid ? Memo::Liquid : Memo::Solid, i, j, c, s);
+    const double TS = MemoTsol(m, liquid ? Memo::Liquid : Memo::Solid, i, j, c, s);
     const double den = std::fabs(kCpLiquid * TL - h.cs * TS) + Lat(m.data, c);
     return std::fabs(st.Tem[i][j] - st.TemOld[i][j]) * h.cmix / den * kRoSolid * st.SCell;
 }
@@ -51,8 +51,8 @@ double CellTemperature(const Model& m, int i, int j) {
     const CellHeat h = HeatOf(m, i, j);
     const double cl = s.CLiq[i][j];
     const double sl = s.SLiq[i][j];
-    const double TL = MemoTliq(m, Memo::TliqLiquid, i, j, cl, sl);
-    const double TS = MemoTsol(m, Memo::TsolLiquid, i, j, cl, sl);
+    const double TL = MemoTliq(m, Memo::Liquid, i, j, cl, sl);
+    const double TS = MemoTsol(m, Memo::Liquid, i, j, cl, sl);
     return (kCpLiquid * (1 - h.fs) * TL + h.cs * h.fs * TS) / h.cmix;
 }
 
