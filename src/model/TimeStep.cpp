@@ -24,6 +24,18 @@ constexpr double kCentreOpen = 0.2;
 // The mould's flow term of the pool exchange applies between 0.2 m and the equivalent diameter.
 constexpr double kMouldFlowStart = 0.2;
 
+// The cell means of one row j = 1..M with the densities in hand.
+void MeansOfRow(int M, double SCell, const double* __restrict density, const double* __restrict msolRow,
+                const double* __restrict sliq, const double* __restrict ssol, const double* __restrict cliq,
+                const double* __restrict csol, double* __restrict smean, double* __restrict cmean) {
+    for (int j = 1; j <= M; ++j) {
+        const double ro = density[j];
+        const double msol = msolRow[j];
+        smean[j] = ((ro * SCell - msol) * sliq[j] + ssol[j] * msol) / ro / SCell;
+        cmean[j] = ((ro * SCell - msol) * cliq[j] + csol[j] * msol) / ro / SCell;
+    }
+}
+
 } // namespace
 
 // The sulphur (resp. carbon) balance: the section must hold L · M times the nominal content; the
@@ -47,24 +59,18 @@ void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nomin
 }
 void UpdateCellMeans(Model& m) {
     ModelState& s = m.state;
-    const double SCell = s.SCell;
     for (int i = 1; i <= m.params.L; ++i) {
-        // In a step the densities come from the step's field (one row of it), else from Ro.
-        const double* density = m.cache.active ? m.cache.density[i] : nullptr;
-        const double* msolRow = s.MSol[i];
-        const double *sliq = s.SLiq[i], *ssol = s.SSol[i], *cliq = s.CLiq[i], *csol = s.CSol[i];
-        double *smean = s.SMean[i], *cmean = s.CMean[i];
-        auto mean = [&](int j, double ro) {
-            const double msol = msolRow[j];
-            smean[j] = ((ro * SCell - msol) * sliq[j] + ssol[j] * msol) / ro / SCell;
-            cmean[j] = ((ro * SCell - msol) * cliq[j] + csol[j] * msol) / ro / SCell;
-        };
-        if (density) {
-            for (int j = 1; j <= m.params.M; ++j)
-                mean(j, density[j]);
+        if (m.cache.active) {
+            // In a step the densities come from the step's field.
+            MeansOfRow(m.params.M, s.SCell, m.cache.density[i], s.MSol[i], s.SLiq[i], s.SSol[i], s.CLiq[i],
+                       s.CSol[i], s.SMean[i], s.CMean[i]);
         } else {
-            for (int j = 1; j <= m.params.M; ++j)
-                mean(j, Ro(m, i, j));
+            for (int j = 1; j <= m.params.M; ++j) {
+                const double ro = Ro(m, i, j);
+                const double msol = s.MSol[i][j];
+                s.SMean[i][j] = ((ro * s.SCell - msol) * s.SLiq[i][j] + s.SSol[i][j] * msol) / ro / s.SCell;
+                s.CMean[i][j] = ((ro * s.SCell - msol) * s.CLiq[i][j] + s.CSol[i][j] * msol) / ro / s.SCell;
+            }
         }
     }
 }
