@@ -156,6 +156,16 @@ void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const L
     }
 }
 
+// The liquid concentration from the solution u = (1 − fs) · liq of `lanes` adjacent nodes; fully solid
+// nodes keep theirs.
+void StoreLiquid(int lanes, const double* __restrict u, const double* __restrict fs, double* __restrict liq) {
+    for (int b = 0; b < lanes; ++b) {
+        const double liquid = 1 - fs[b];
+        const double value = u[b] / liquid;
+        liq[b] = liquid > 0 ? value : liq[b];
+    }
+}
+
 // The diffusion sweeps of one solute in one direction, into `liq`.
 void DiffusionSweeps(Model& m, const Lines& g, double h, double D, NodeField& liqField) {
     StepCache& c = m.cache;
@@ -178,10 +188,14 @@ void DiffusionSweeps(Model& m, const Lines& g, double h, double D, NodeField& li
         }
         SolveBlock(c, g.n, width);
         for (int k = 1; k <= g.n; ++k) {
-            for (int b = 0; b < lanes; ++b) {
-                const std::ptrdiff_t at = k * g.along + (first + b) * g.across;
-                const double liquid = 1 - fsField[at];
-                if (liquid > 0) liq[at] = c.lineU[k * B + b] / liquid;
+            const std::ptrdiff_t at = k * g.along + first * g.across;
+            if (g.across == 1) {
+                StoreLiquid(lanes, &c.lineU[k * B], fsField + at, liq + at);
+            } else {
+                for (int b = 0; b < lanes; ++b) {
+                    const double liquid = 1 - fsField[at + b * g.across];
+                    if (liquid > 0) liq[at + b * g.across] = c.lineU[k * B + b] / liquid;
+                }
             }
         }
     }

@@ -55,6 +55,12 @@ inline double MeanTliq(const Model& m, int i, int j) {
     return m.cache.active ? m.cache.meanTL[i][j] : Tliq(m.data, m.state.CMean[i][j], m.state.SMean[i][j]);
 }
 
+// The solid fraction field: the step's while the caches are active, else formed afresh from MSol.
+inline const NodeField& SolidFractions(Model& m) {
+    if (!m.cache.active) RefreshSolidFraction(m);
+    return m.cache.fs;
+}
+
 // Solid fraction of node (i, j): the step's field while the caches are active, else from MSol.
 inline double CachedFs(const Model& m, int i, int j) {
     return m.cache.active ? m.cache.fs[i][j] : m.Fs(i, j);

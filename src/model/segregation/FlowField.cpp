@@ -208,7 +208,8 @@ void FlowField(Model& m, int mode) {
     // Within one step the carbon and the sulphur evaluation share what they work out alike (StepCache).
     StepCache& cache = m.cache;
     const bool shared = cache.active && cache.flowShared;
-    auto Fs = [&](int i, int j) { return CachedFs(m, i, j); };
+    const NodeField& fsField = SolidFractions(m);
+    auto Fs = [&fsField](int i, int j) { return fsField[i][j]; };
     StepCache::FlowNode local;
 
     s.FlowDrive = 0;

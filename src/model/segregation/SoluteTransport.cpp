@@ -20,12 +20,13 @@ void Transport(Model& m, const NodeField& liq, NodeField& out, bool aboveMeanSol
     const int M = m.params.M;
     const NodeField& U = s.FlowU;
     const NodeField& V = s.FlowV;
+    const NodeField& fs = SolidFractions(m);
     // The liquid's solute per cell volume, (1 − fs) · liq, formed once per node.
     NodeField& g = m.cache.liquidSolute;
     if (g.Rows() != liq.Rows() || g.Cols() != liq.Cols()) g.Resize(liq.Rows(), liq.Cols());
     for (int i = 1; i <= L; ++i)
         for (int j = 1; j <= M; ++j)
-            g[i][j] = (1 - CachedFs(m, i, j)) * liq[i][j];
+            g[i][j] = (1 - fs[i][j]) * liq[i][j];
 
     for (int i = 1; i <= L; ++i)
         for (int j = 1; j <= M; ++j)
@@ -33,7 +34,7 @@ void Transport(Model& m, const NodeField& liq, NodeField& out, bool aboveMeanSol
 
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
-            const double f = CachedFs(m, i, j);
+            const double f = fs[i][j];
             if (!(f < kCoherent)) continue;
             if (aboveMeanSolidus && !(MeanTsol(m, i, j) < s.Tem[i][j])) continue;
             if (i >= 2 && j >= 2) {
