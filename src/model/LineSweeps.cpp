@@ -177,6 +177,13 @@ void DiffusionSweeps(Model& m, const Lines& g, double h, double D, NodeField& li
     for (int first = 1, width = 0; first <= g.count; first += width) {
         width = BlockWidth(g.count - first + 1);
         const int lanes = std::min(width, g.count - first + 1);
+        // The solution only ever changes nodes with liquid in them: a block of entirely solid lines
+        // is left as it is.
+        bool liquidNode = false;
+        for (int k = 1; k <= g.n && !liquidNode; ++k)
+            for (int b = 0; b < lanes; ++b)
+                liquidNode = liquidNode || 1 - fsField[k * g.along + (first + b) * g.across] > 0;
+        if (!liquidNode) continue;
         if (lanes < width) ClearLanes(c, g.n, lanes);
         for (int k = 1; k <= g.n; ++k) {
             for (int b = 0; b < lanes; ++b) {
