@@ -5,6 +5,8 @@ namespace korvel {
 void InitialiseRun(Model& m) {
     const CastingData& d = m.data;
     ModelState& s = m.state;
+    // What the previous run remembered may not hold for this one's data.
+    m.cache.Clear();
     s.Tau = 0;
     for (int i = 1; i <= m.params.L; ++i) {
         for (int j = 1; j <= m.params.M; ++j) {
