@@ -9,7 +9,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QMutexLocker>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 void (*TSolveThread::TimeStepFunction)(korvel::Model&) = &korvel::TimeStep;
@@ -19,6 +23,9 @@ TSolveThread::TSolveThread(korvel::Model& model, const korvel::CastingData& shar
     : QThread(parent), m_model(model), m_shared(sharedData), m_dataGuard(dataGuard), m_windows(windows) {
     m_halfX = model.data.HalfX;
     m_halfY = model.data.HalfY;
+    m_drawTimer = new QTimer(this);
+    m_drawTimer->setSingleShot(true);
+    connect(m_drawTimer, &QTimer::timeout, this, [this] { drawPictures(); });
 }
 
 TSolveThread::~TSolveThread() {
@@ -76,24 +83,91 @@ bool TSolveThread::stateFinite() const {
     return std::isfinite(s.Tau);
 }
 
-void TSolveThread::handOver(bool start) {
+void TSolveThread::handOver(bool start, bool last) {
     if (m_abandoned) return;
+    HandOverRecord r;
+    r.start = start;
+    r.last = last;
+    r.tau = m_model.state.Tau;
+    r.lmenisk = start ? 0 : m_model.data.Vlit * m_model.state.Tau / 60;
+    r.sample = korvel::SampleChartNodes(m_model);
+    r.shell = korvel::ShellAt(m_model, true);
+    m_mailbox.Post(m_model, r);
+    // The worker waits only while the window thread takes the copy and signals it; the pictures are
+    // drawn afterwards (the final one before the worker goes on to end).
     QMetaObject::invokeMethod(
-        this,
-        [this, start] {
-            if (start)
-                ShowStart();
-            else
-                ShowStep();
-        },
-        Qt::BlockingQueuedConnection);
+        this, [this] { deliver(); }, Qt::BlockingQueuedConnection);
+}
+
+namespace {
+// The shortest time between two pictures: one frame of the screen.
+int FrameMilliseconds() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double rate = screen ? screen->refreshRate() : 0;
+    return rate >= 1 ? std::clamp(static_cast<int>(std::ceil(1000 / rate)), 1, 100) : 16;
+}
+} // namespace
+
+void TSolveThread::deliver() {
+    const bool fresh = m_mailbox.Take(m_records, m_display);
+    if (m_abandoned) return;
+    bool last = false;
+    for (const HandOverRecord& r : m_records) {
+        if (r.start)
+            ShowStart(r);
+        else
+            ShowStep(r);
+        m_displayLmenisk = r.lmenisk;
+        last = last || r.last;
+        m_sliceStale = true;
+        m_layersStale = m_layersStale || !r.start;
+    }
+    for (const HandOverRecord& r : m_records)
+        emit HandedOver(r.start, r.tau);
+    if (!fresh && !m_sliceStale) return;
+    if (last) {
+        // The final state is drawn before the worker goes on to end.
+        m_drawTimer->stop();
+        drawPictures();
+        return;
+    }
+    // Otherwise the pictures are drawn after the worker has gone on: no sooner than one frame of the
+    // screen after the last ones, nor than twice as long as they took to draw, so that the window
+    // thread stays free for the user and for the next hand-over.
+    if (!m_drawTimer->isActive()) {
+        const qint64 since = m_sinceDrawn.isValid() ? m_sinceDrawn.elapsed() : m_drawGap;
+        m_drawTimer->start(static_cast<int>(std::max<qint64>(0, m_drawGap - since)));
+    }
+}
+
+void TSolveThread::drawPictures() {
+    if (m_abandoned || (!m_sliceStale && !m_layersStale)) return;
+    QElapsedTimer took;
+    took.start();
+    if (m_sliceStale && m_windows.solve) m_windows.solve->ShowSlice(m_display, m_displayLmenisk);
+    if (m_layersStale) {
+        if (m_windows.graphS) m_windows.graphS->AddLayer(m_display);
+        if (m_windows.graphC) m_windows.graphC->AddLayer(m_display);
+    }
+    m_sliceStale = false;
+    m_layersStale = false;
+    ++m_pictures;
+    m_drawGap = std::max<qint64>(FrameMilliseconds(), 2 * took.elapsed());
+    m_sinceDrawn.start();
+}
+
+void TSolveThread::drawPending() {
+    if (m_drawTimer->isActive()) {
+        m_drawTimer->stop();
+        drawPictures();
+    }
 }
 
 void TSolveThread::run() {
     syncData();
     korvel::InitialiseRun(m_model);
     m_tracker.Start(m_model);
-    handOver(true);
+    handOver(true, false);
 
     int counter = 0;
     for (;;) {
@@ -117,37 +191,34 @@ void TSolveThread::run() {
                                "данные и расчетные параметры модели.")
                     .arg(m_steps.load())
                     .arg(m_model.state.Tau, 0, 'f', 1);
-            return; // the windows keep the last finite display
+            // The windows keep the last finite display: draw it if it is still waiting.
+            if (!m_abandoned)
+                QMetaObject::invokeMethod(
+                    this, [this] { drawPending(); }, Qt::BlockingQueuedConnection);
+            return;
         }
         if (counter == 10) {
-            handOver(false);
+            handOver(false, false);
             counter = 0;
         }
     }
     m_completed = m_model.state.Tau >= m_model.data.TauEnd;
     m_results = m_tracker.Results(m_model);
     m_hasResults = true;
-    handOver(false);
+    handOver(false, true);
 }
 
-void TSolveThread::ShowStart() {
-    if (m_abandoned) return;
+void TSolveThread::ShowStart(const HandOverRecord& r) {
     m_history.clear();
-    m_shell = korvel::ShellAt(m_model, true);
-    if (m_windows.solve) m_windows.solve->ShowSlice(m_model, 0);
+    m_shell = r.shell;
+    m_layersStale = false;
     if (m_windows.tempTau) m_windows.tempTau->ClearSeries();
-    if (m_windows.graphS) m_windows.graphS->StartSurface(m_model.params.L, m_model.params.M);
-    if (m_windows.graphC) m_windows.graphC->StartSurface(m_model.params.L, m_model.params.M);
-    emit HandedOver(true, m_model.state.Tau);
+    if (m_windows.graphS) m_windows.graphS->StartSurface(m_display.params.L, m_display.params.M);
+    if (m_windows.graphC) m_windows.graphC->StartSurface(m_display.params.L, m_display.params.M);
 }
 
-void TSolveThread::ShowStep() {
-    if (m_abandoned) return;
-    if (m_windows.solve) m_windows.solve->ShowSlice(m_model, m_model.data.Vlit * m_model.state.Tau / 60);
-    m_history.push_back(korvel::SampleChartNodes(m_model));
-    m_shell = korvel::ShellAt(m_model, true);
-    if (m_windows.tempTau) m_windows.tempTau->AppendPoints(m_model);
-    if (m_windows.graphS) m_windows.graphS->AddLayer(m_model);
-    if (m_windows.graphC) m_windows.graphC->AddLayer(m_model);
-    emit HandedOver(false, m_model.state.Tau);
+void TSolveThread::ShowStep(const HandOverRecord& r) {
+    m_history.push_back(r.sample);
+    m_shell = r.shell;
+    if (m_windows.tempTau) m_windows.tempTau->AppendSample(r.sample);
 }

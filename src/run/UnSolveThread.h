@@ -3,7 +3,9 @@
 #include "model/DerivedResults.h"
 #include "model/Model.h"
 #include "model/ResultsExport.h"
+#include "run/HandOverMailbox.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QString>
 #include <QThread>
@@ -15,6 +17,7 @@ class TFormSolve;
 class TFormTempTau;
 class TFormGraphS;
 class TFormGraphC;
+class QTimer;
 
 // The windows a run's display hand-overs fill; any of them may be absent.
 struct RunWindows {
@@ -26,8 +29,15 @@ struct RunWindows {
 
 // One run of the model on a worker thread. It initialises the model, then advances it step by step
 // until the process time reaches its end or a stop is requested, handing the state over to the window
-// thread after every tenth step and once more at the end. A hand-over blocks the worker until the
-// window thread has shown it, so the windows only ever read the state between two steps.
+// thread after every tenth step and once more at the end.
+//
+// A hand-over copies what the windows show (HandOverMailbox) and waits only until the window thread
+// has taken the copy: it adds the point to the history and the temperature chart and signals the
+// hand-over (HandedOver) while the worker waits, so a handler of that signal still sees the state
+// between two steps. The pictures (cross-section, sulphur and carbon surfaces) are drawn afterwards
+// from the copy of the latest hand-over while the worker steps on: at most once per frame of the
+// screen and no more often than their drawing time allows, so a window thread busy drawing holds the
+// model back as little as possible; the final hand-over is drawn before the worker ends.
 //
 // The casting data the run reads are copied, under dataGuard, from the shared record at the start of
 // every step, so an accept in the data window takes effect from the next step and a step never sees a
@@ -77,12 +87,19 @@ public:
     // The step every run carries out; tests may put a wrapper around the model's own.
     static void (*TimeStepFunction)(korvel::Model&);
 
-    // The hand-overs, run on the window thread.
-    void ShowStart();
-    void ShowStep();
+    // The casting data of the latest hand-over taken by the window thread (the worker's own copy may
+    // change meanwhile). Window thread only.
+    const korvel::CastingData& DisplayData() const { return m_display.data; }
+    // Pictures drawn from hand-overs so far (cross-section updates), for tests and measurements.
+    int PicturesDrawn() const { return m_pictures; }
+
+    // A hand-over as the window thread takes it: ShowStart clears the chart, the history and the
+    // surfaces for the new run; ShowStep adds the hand-over's point to the chart and the history.
+    void ShowStart(const HandOverRecord& r);
+    void ShowStep(const HandOverRecord& r);
 
 signals:
-    // Emitted on the window thread after each hand-over has been shown.
+    // Emitted on the window thread for each hand-over, in order, once it has been taken.
     void HandedOver(bool start, double tau);
 
 protected:
@@ -91,7 +108,11 @@ protected:
 private:
     void syncData();
     bool stateFinite() const;
-    void handOver(bool start);
+    void handOver(bool start, bool last);
+    // Window thread: takes what has been handed over, then draws or schedules the pictures.
+    void deliver();
+    void drawPictures();
+    void drawPending();
 
     korvel::Model& m_model;
     const korvel::CastingData& m_shared;
@@ -115,4 +136,16 @@ private:
     korvel::DerivedResults m_results;
     bool m_hasResults = false;
     bool m_completed = false;
+
+    HandOverMailbox m_mailbox;
+    // Window thread: the latest hand-over's fields, the records just taken and the drawing schedule.
+    korvel::Model m_display;
+    std::vector<HandOverRecord> m_records;
+    double m_displayLmenisk = 0;
+    bool m_sliceStale = false;  // the cross-section has not yet shown m_display
+    bool m_layersStale = false; // the surfaces have not yet had m_display's layer
+    QTimer* m_drawTimer = nullptr;
+    QElapsedTimer m_sinceDrawn;
+    qint64 m_drawGap = 0; // ms from one drawing of the pictures to the next
+    int m_pictures = 0;
 };

@@ -230,8 +230,13 @@ void TFormTempTau::AppendPoints(const korvel::Model& m) {
     const int M = m.params.M;
     if (L < 1 || M < 1 || tem.Rows() <= L || tem.Cols() <= M) return;
 
-    const double x = m.state.Tau / 60;
-    const double y[6] = {tem[L][M], tem[1][1], tem[L][1], tem[1][M], tem[L / 2][1], tem[1][M / 2]};
+    AppendSample(korvel::SampleChartNodes(m));
+}
+
+void TFormTempTau::AppendSample(const korvel::ChartSample& sample) {
+    const double x = sample.tau / 60;
+    const double y[6] = {sample.center, sample.corner,   sample.midX,
+                         sample.midY,   sample.quarterX, sample.quarterY};
     for (int k = 0; k < 6; ++k)
         appendOrdered(m_series[static_cast<std::size_t>(k)], x, y[k]);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Model.h"
+#include "model/ResultsExport.h"
 
 #include <QWidget>
 
@@ -28,6 +29,8 @@ public:
     void ClearSeries();
     // One point per series: x = Tau / 60 (minutes), y = the temperature at the series' node.
     void AppendPoints(const korvel::Model& m);
+    // The same from the temperatures at the six nodes, sampled at a hand-over.
+    void AppendSample(const korvel::ChartSample& sample);
     // Points in each series (they all hold the same number).
     int PointCount() const;
 
