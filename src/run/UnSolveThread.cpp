@@ -25,7 +25,7 @@ TSolveThread::TSolveThread(korvel::Model& model, const korvel::CastingData& shar
     m_halfY = model.data.HalfY;
     m_drawTimer = new QTimer(this);
     m_drawTimer->setSingleShot(true);
-    connect(m_drawTimer, &QTimer::timeout, this, [this] { drawPictures(); });
+    connect(m_drawTimer, &QTimer::timeout, this, [this] { drawPictures(false); });
 }
 
 TSolveThread::~TSolveThread() {
@@ -83,8 +83,7 @@ bool TSolveThread::stateFinite() const {
     return std::isfinite(s.Tau);
 }
 
-void TSolveThread::handOver(bool start, bool last) {
-    if (m_abandoned) return;
+HandOverRecord TSolveThread::recordNow(bool start, bool last) const {
     HandOverRecord r;
     r.start = start;
     r.last = last;
@@ -92,11 +91,22 @@ void TSolveThread::handOver(bool start, bool last) {
     r.lmenisk = start ? 0 : m_model.data.Vlit * m_model.state.Tau / 60;
     r.sample = korvel::SampleChartNodes(m_model);
     r.shell = korvel::ShellAt(m_model, true);
-    m_mailbox.Post(m_model, r);
+    return r;
+}
+
+void TSolveThread::handOver(bool start, bool last) {
+    if (m_abandoned) return;
+    m_mailbox.Post(m_model, recordNow(start, last));
     // The worker waits only while the window thread takes the copy and signals it; the pictures are
     // drawn afterwards (the final one before the worker goes on to end).
     QMetaObject::invokeMethod(
         this, [this] { deliver(); }, Qt::BlockingQueuedConnection);
+}
+
+void TSolveThread::HandOverHere(bool start, bool last) {
+    m_mailbox.Post(m_model, recordNow(start, last));
+    deliver();
+    drawPending();
 }
 
 namespace {
@@ -124,42 +134,58 @@ void TSolveThread::deliver() {
     }
     for (const HandOverRecord& r : m_records)
         emit HandedOver(r.start, r.tau);
-    if (!fresh && !m_sliceStale) return;
+    if (!fresh && !m_sliceStale && m_chartSamples.empty()) return;
     if (last) {
         // The final state is drawn before the worker goes on to end.
         m_drawTimer->stop();
-        drawPictures();
+        drawPictures(true);
         return;
     }
-    // Otherwise the pictures are drawn after the worker has gone on: no sooner than one frame of the
-    // screen after the last ones, nor than twice as long as they took to draw, so that the window
-    // thread stays free for the user and for the next hand-over.
+    // Otherwise the pictures are drawn after the worker has gone on, when their time comes.
     if (!m_drawTimer->isActive()) {
         const qint64 since = m_sinceDrawn.isValid() ? m_sinceDrawn.elapsed() : m_drawGap;
         m_drawTimer->start(static_cast<int>(std::max<qint64>(0, m_drawGap - since)));
     }
 }
 
-void TSolveThread::drawPictures() {
-    if (m_abandoned || (!m_sliceStale && !m_layersStale)) return;
+void TSolveThread::drawPictures(bool final) {
+    if (m_abandoned || (!m_sliceStale && !m_layersStale && m_chartSamples.empty())) return;
     QElapsedTimer took;
     took.start();
-    if (m_sliceStale && m_windows.solve) m_windows.solve->ShowSlice(m_display, m_displayLmenisk);
-    if (m_layersStale) {
-        if (m_windows.graphS) m_windows.graphS->AddLayer(m_display);
-        if (m_windows.graphC) m_windows.graphC->AddLayer(m_display);
+    if (m_windows.tempTau) {
+        // The chart takes the points of every hand-over since it was last drawn, and is drawn once.
+        m_windows.tempTau->AppendSamples(m_chartSamples);
+        if (!m_chartSamples.empty()) m_windows.tempTau->repaint();
     }
+    m_chartSamples.clear();
+    if (m_sliceStale && m_windows.solve) m_windows.solve->ShowSlice(m_display, m_displayLmenisk);
     m_sliceStale = false;
-    m_layersStale = false;
     ++m_pictures;
-    m_drawGap = std::max<qint64>(FrameMilliseconds(), 2 * took.elapsed());
+    // The next chart and cross-section no sooner than one frame of the screen, nor than three times
+    // as long as these took: the window thread stays free for the user and the next hand-over.
+    m_drawGap = std::max<qint64>(FrameMilliseconds(), 3 * took.elapsed());
     m_sinceDrawn.start();
+
+    // The 3-D surfaces render on the window thread after this, in software under a virtual display,
+    // and cost far more than the rest: during a run they take a new layer at most every
+    // kSurfaceGapMs; the final state at once.
+    if (m_layersStale) {
+        const qint64 sinceLayers = m_sinceLayers.isValid() ? m_sinceLayers.elapsed() : kSurfaceGapMs;
+        if (final || sinceLayers >= kSurfaceGapMs) {
+            if (m_windows.graphS) m_windows.graphS->AddLayer(m_display);
+            if (m_windows.graphC) m_windows.graphC->AddLayer(m_display);
+            m_layersStale = false;
+            m_sinceLayers.start();
+        } else if (!m_drawTimer->isActive()) {
+            m_drawTimer->start(static_cast<int>(std::max<qint64>(m_drawGap, kSurfaceGapMs - sinceLayers)));
+        }
+    }
 }
 
 void TSolveThread::drawPending() {
     if (m_drawTimer->isActive()) {
         m_drawTimer->stop();
-        drawPictures();
+        drawPictures(true);
     }
 }
 
@@ -212,6 +238,7 @@ void TSolveThread::ShowStart(const HandOverRecord& r) {
     m_history.clear();
     m_shell = r.shell;
     m_layersStale = false;
+    m_chartSamples.clear();
     if (m_windows.tempTau) m_windows.tempTau->ClearSeries();
     if (m_windows.graphS) m_windows.graphS->StartSurface(m_display.params.L, m_display.params.M);
     if (m_windows.graphC) m_windows.graphC->StartSurface(m_display.params.L, m_display.params.M);
@@ -220,5 +247,5 @@ void TSolveThread::ShowStart(const HandOverRecord& r) {
 void TSolveThread::ShowStep(const HandOverRecord& r) {
     m_history.push_back(r.sample);
     m_shell = r.shell;
-    if (m_windows.tempTau) m_windows.tempTau->AppendSample(r.sample);
+    m_chartSamples.push_back(r.sample);
 }

@@ -32,9 +32,10 @@ struct RunWindows {
 // thread after every tenth step and once more at the end.
 //
 // A hand-over copies what the windows show (HandOverMailbox) and waits only until the window thread
-// has taken the copy: it adds the point to the history and the temperature chart and signals the
+// has taken the copy: it adds the point to the history and signals the
 // hand-over (HandedOver) while the worker waits, so a handler of that signal still sees the state
-// between two steps. The pictures (cross-section, sulphur and carbon surfaces) are drawn afterwards
+// between two steps. The pictures (cross-section, temperature chart, sulphur and carbon surfaces) are
+// drawn afterwards
 // from the copy of the latest hand-over while the worker steps on: at most once per frame of the
 // screen and no more often than their drawing time allows, so a window thread busy drawing holds the
 // model back as little as possible; the final hand-over is drawn before the worker ends.
@@ -93,8 +94,13 @@ public:
     // Pictures drawn from hand-overs so far (cross-section updates), for tests and measurements.
     int PicturesDrawn() const { return m_pictures; }
 
+    // A whole hand-over of the model's present state carried out on the window thread, pictures
+    // included, without a worker: for measurements.
+    void HandOverHere(bool start, bool last);
+
     // A hand-over as the window thread takes it: ShowStart clears the chart, the history and the
-    // surfaces for the new run; ShowStep adds the hand-over's point to the chart and the history.
+    // surfaces for the new run; ShowStep adds the hand-over's point to the history and to the points
+    // the chart takes when it is next drawn.
     void ShowStart(const HandOverRecord& r);
     void ShowStep(const HandOverRecord& r);
 
@@ -108,10 +114,11 @@ protected:
 private:
     void syncData();
     bool stateFinite() const;
+    HandOverRecord recordNow(bool start, bool last) const;
     void handOver(bool start, bool last);
     // Window thread: takes what has been handed over, then draws or schedules the pictures.
     void deliver();
-    void drawPictures();
+    void drawPictures(bool final);
     void drawPending();
 
     korvel::Model& m_model;
@@ -142,10 +149,13 @@ private:
     korvel::Model m_display;
     std::vector<HandOverRecord> m_records;
     double m_displayLmenisk = 0;
-    bool m_sliceStale = false;  // the cross-section has not yet shown m_display
-    bool m_layersStale = false; // the surfaces have not yet had m_display's layer
+    std::vector<korvel::ChartSample> m_chartSamples; // points not yet on the temperature chart
+    bool m_sliceStale = false;                       // the cross-section has not yet shown m_display
+    bool m_layersStale = false;                      // the surfaces have not yet had m_display's layer
     QTimer* m_drawTimer = nullptr;
     QElapsedTimer m_sinceDrawn;
     qint64 m_drawGap = 0; // ms from one drawing of the pictures to the next
+    QElapsedTimer m_sinceLayers;
+    static constexpr qint64 kSurfaceGapMs = 250; // ms between two layers of the surfaces in a run
     int m_pictures = 0;
 };

@@ -234,23 +234,51 @@ void TFormTempTau::AppendPoints(const korvel::Model& m) {
 }
 
 void TFormTempTau::AppendSample(const korvel::ChartSample& sample) {
-    const double x = sample.tau / 60;
-    const double y[6] = {sample.center, sample.corner,   sample.midX,
-                         sample.midY,   sample.quarterX, sample.quarterY};
-    for (int k = 0; k < 6; ++k)
-        appendOrdered(m_series[static_cast<std::size_t>(k)], x, y[k]);
+    AppendSamples({sample});
+}
 
-    const auto [yMin, yMax] = std::minmax_element(y, y + 6);
-    if (!m_hasData) {
-        m_minX = m_maxX = x;
-        m_minY = *yMin;
-        m_maxY = *yMax;
-        m_hasData = true;
-    } else {
-        m_minX = std::min(m_minX, x);
-        m_maxX = std::max(m_maxX, x);
-        m_minY = std::min(m_minY, *yMin);
-        m_maxY = std::max(m_maxY, *yMax);
+void TFormTempTau::AppendSamples(const std::vector<korvel::ChartSample>& samples) {
+    if (samples.empty()) return;
+    for (std::size_t k = 0; k < 6; ++k) {
+        QLineSeries* s = m_series[k];
+        // Points in order after the last one go in at once (one redraw of the series); others are
+        // put in their place one by one.
+        QList<QPointF> tail;
+        tail.reserve(static_cast<qsizetype>(samples.size()));
+        for (const korvel::ChartSample& sample : samples) {
+            const double x = sample.tau / 60;
+            const double y[6] = {sample.center, sample.corner,   sample.midX,
+                                 sample.midY,   sample.quarterX, sample.quarterY};
+            const double lastX = !tail.isEmpty()  ? tail.back().x()
+                                 : s->count() > 0 ? s->at(s->count() - 1).x()
+                                                  : x;
+            if (lastX <= x) {
+                tail.append(QPointF(x, y[k]));
+            } else {
+                if (!tail.isEmpty()) s->append(tail);
+                tail.clear();
+                appendOrdered(s, x, y[k]);
+            }
+        }
+        if (!tail.isEmpty()) s->append(tail);
+    }
+
+    for (const korvel::ChartSample& sample : samples) {
+        const double x = sample.tau / 60;
+        const double y[6] = {sample.center, sample.corner,   sample.midX,
+                             sample.midY,   sample.quarterX, sample.quarterY};
+        const auto [yMin, yMax] = std::minmax_element(y, y + 6);
+        if (!m_hasData) {
+            m_minX = m_maxX = x;
+            m_minY = *yMin;
+            m_maxY = *yMax;
+            m_hasData = true;
+        } else {
+            m_minX = std::min(m_minX, x);
+            m_maxX = std::max(m_maxX, x);
+            m_minY = std::min(m_minY, *yMin);
+            m_maxY = std::max(m_maxY, *yMax);
+        }
     }
     if (!m_zoomed) applyRanges();
 }

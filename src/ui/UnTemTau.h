@@ -7,6 +7,7 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
 class QChart;
 class QGridLayout;
@@ -31,6 +32,8 @@ public:
     void AppendPoints(const korvel::Model& m);
     // The same from the temperatures at the six nodes, sampled at a hand-over.
     void AppendSample(const korvel::ChartSample& sample);
+    // Several samples in order, the chart redrawn once for all of them.
+    void AppendSamples(const std::vector<korvel::ChartSample>& samples);
     // Points in each series (they all hold the same number).
     int PointCount() const;
 
