@@ -163,7 +163,7 @@ void TSolveThread::drawPictures(bool final) {
     ++m_pictures;
     // The next chart and cross-section no sooner than one frame of the screen, nor than three times
     // as long as these took: the window thread stays free for the user and the next hand-over.
-    m_drawGap = std::max<qint64>(FrameMilliseconds(), 3 * took.elapsed());
+    m_drawGap = std::max<qint64>(FrameMilliseconds(), 4 * took.elapsed());
     m_sinceDrawn.start();
 
     // The 3-D surfaces render on the window thread after this, in software under a virtual display,

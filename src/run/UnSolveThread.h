@@ -156,6 +156,6 @@ private:
     QElapsedTimer m_sinceDrawn;
     qint64 m_drawGap = 0; // ms from one drawing of the pictures to the next
     QElapsedTimer m_sinceLayers;
-    static constexpr qint64 kSurfaceGapMs = 250; // ms between two layers of the surfaces in a run
+    static constexpr qint64 kSurfaceGapMs = 500; // ms between two layers of the surfaces in a run
     int m_pictures = 0;
 };
