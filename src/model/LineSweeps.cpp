@@ -6,7 +6,9 @@
 #include "segregation/DiffusionLine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 
 namespace korvel {
 
@@ -104,7 +106,7 @@ void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const L
                 LineArray& lamSurf) {
     ModelState& s = m.state;
     StepCache& c = m.cache;
-    const CastingData& d = m.data;
+    const PropertyTerms& terms = c.terms;
     const double Dt = m.params.Dt;
     double* tem = s.Tem[0];
     const double* csol = s.CSol[0];
@@ -126,13 +128,13 @@ void HeatSweeps(Model& m, const Lines& g, double hAlong, double hAcross, const L
                 const double TL = liquidTL[at];
                 double cp = 0, lam = 0, ro = 0;
                 if (Ts <= T && T <= TL) {
-                    cp = Cps(csol[at], T) * fs + kCpLiquid * (1 - fs);
-                    lam = Lam(d, csol[at], T) * fs + kLamLiquid * (1 - fs);
+                    cp = CpsOf(csol[at], T) * fs + kCpLiquid * (1 - fs);
+                    lam = LamOf(terms, csol[at], T) * fs + kLamLiquid * (1 - fs);
                     ro = (1 - fs) * s.RoLiq + kRoSolid * fs;
                 }
                 if (T < Ts) {
-                    cp = Cps(csol[at], T);
-                    lam = Lam(d, csol[at], T);
+                    cp = CpsOf(csol[at], T);
+                    lam = LamOf(terms, csol[at], T);
                     ro = kRoSolid;
                 }
                 if (T > TL) {
@@ -221,10 +223,18 @@ void HeatSweepsAlongY(Model& m) {
 
 void MarkDiffusingNodes(Model& m) {
     ModelState& s = m.state;
-    for (int i = 1; i <= m.params.L; ++i)
-        for (int j = 1; j <= m.params.M; ++j)
-            m.cache.diffuses[i][j] =
-                MemoTsol(m, Memo::MeanDiffusion, i, j, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j];
+    StepCache& c = m.cache;
+    for (int i = 1; i <= m.params.L; ++i) {
+        for (int j = 1; j <= m.params.M; ++j) {
+            const double cm = s.CMean[i][j], sm = s.SMean[i][j];
+            const std::uint64_t bc = std::bit_cast<std::uint64_t>(cm), bs = std::bit_cast<std::uint64_t>(sm);
+            MemoEntry& e =
+                c.diffusionTsol[static_cast<std::size_t>(i) * static_cast<std::size_t>(m.params.M + 1) +
+                                static_cast<std::size_t>(j)];
+            if (!(e.valid && e.c == bc && e.s == bs)) e = {bc, bs, TsolOf(c.terms, cm, sm), true};
+            c.diffuses[i][j] = e.value < s.Tem[i][j];
+        }
+    }
 }
 
 void DiffusionSweepsAlongX(Model& m) {

@@ -27,6 +27,9 @@ PropertyTerms MakePropertyTerms(const CastingData& d) {
         t.sol[k] = sol[k];
     for (int k = 0; k < 8; ++k)
         t.liq[k] = liq[k];
+    const Ext Mn = d.Mn;
+    t.lamMn = 75.586L * Mn;
+    t.lamMn2 = 83.0L * Mn * Mn;
     return t;
 }
 

@@ -23,6 +23,8 @@ void StepCache::Clear() {
             e.valid = false;
     for (MemoEntry& e : ro)
         e.valid = false;
+    for (MemoEntry& e : diffusionTsol)
+        e.valid = false;
     flowStamp.assign(flowStamp.size(), 0);
     endsStamp.assign(endsStamp.size(), 0);
     flowStep = 0;
@@ -37,6 +39,7 @@ void BeginStep(Model& m) {
     if (c.memo.size() != nodes || c.fs.Rows() != rows || c.fs.Cols() != cols) {
         c.memo.assign(nodes, {});
         c.ro.assign(nodes, {});
+        c.diffusionTsol.assign(nodes, {});
         c.flow.assign(nodes, {});
         c.flowStamp.assign(nodes, 0);
         c.endsStamp.assign(nodes, 0);

@@ -30,10 +30,9 @@ struct RangeEntry {
 // The compositions whose solidus and liquidus a step asks for, each with its own remembered range per
 // node, so that one composition's values do not push out another's.
 enum class Memo : int {
-    Solid,         // the solid's composition (heat sweeps, melting)
-    Liquid,        // the liquid's composition (heat sweeps, solidification)
-    Mean,          // the mean composition (solidification, flow, transport, mass balance)
-    MeanDiffusion, // the mean composition between the two cell-mean updates (diffusion)
+    Solid,  // the solid's composition (heat sweeps, melting)
+    Liquid, // the liquid's composition (heat sweeps, solidification)
+    Mean,   // the mean composition (solidification, flow, transport, mass balance)
     Count
 };
 
@@ -54,6 +53,9 @@ struct StepCache {
     // Mixture density Ro per node, keyed on the node's solid mass; invalid when RoLiq or SCell change
     // (checked at the start of every step) and when a run is initialised.
     std::vector<MemoEntry> ro;
+    // Tsol of the mean composition between the two cell-mean updates (the diffusion sweeps), per node,
+    // keyed on (CMean, SMean) like the above.
+    std::vector<MemoEntry> diffusionTsol;
 
     // Solid fraction of every node, indices 0..L x 0..M as the state's fields. Valid from where a step
     // computes it (at the start, and again after solidification) until the solid mass next changes.

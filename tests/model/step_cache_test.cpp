@@ -131,5 +131,10 @@ TEST(SteelProperties, AlloyingTermsFormedOnceGiveTheBitsOfTheFullFormulas) {
             << "c " << c << ", s " << s;
         ASSERT_EQ(std::bit_cast<std::uint64_t>(TliqOf(t, c, s)), std::bit_cast<std::uint64_t>(Tliq(d, c, s)))
             << "c " << c << ", s " << s;
+        const double T = 700 + 700 * content(rng) / 2; // solid and liquid sides of both switches
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(LamOf(t, c, T)), std::bit_cast<std::uint64_t>(Lam(d, c, T)))
+            << "c " << c << ", T " << T;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(CpsOf(c, T)), std::bit_cast<std::uint64_t>(Cps(c, T)))
+            << "c " << c << ", T " << T;
     }
 }
