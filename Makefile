@@ -82,6 +82,7 @@ bench: build
 	@$(BUILD_DIR)/bench/bench_model
 	@if [ -x $(BUILD_DIR)/bench/bench_paint ]; then QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench_paint; fi
 	@if [ -x $(BUILD_DIR)/bench/bench_study ]; then $(BUILD_DIR)/bench/bench_study; fi
+	@if [ -x $(BUILD_DIR)/bench/bench_run ]; then xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD_DIR)/bench/bench_run; fi
 
 clean:
 	@rm -rf $(BUILD_DIR)

@@ -3,6 +3,7 @@
 #include "CastingData.h"
 #include "ModelParams.h"
 #include "ModelState.h"
+#include "StepCache.h"
 
 namespace korvel {
 
@@ -20,6 +21,8 @@ struct Model {
     CastingData data;
     ModelParams params;
     ModelState state;
+    // Values a time step remembers between and within steps; derived, never part of the results.
+    mutable StepCache cache;
 
     // The flow field refreshes the ferrostatic pressure at every node it processes. By default it sums
     // the section's solid fractions once per evaluation (nothing they depend on changes meanwhile);

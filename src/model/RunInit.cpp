@@ -5,6 +5,8 @@ namespace korvel {
 void InitialiseRun(Model& m) {
     const CastingData& d = m.data;
     ModelState& s = m.state;
+    // What the previous run remembered may not hold for this one's data.
+    m.cache.Clear();
     s.Tau = 0;
     // The run scalars that a step sets start from their program-start value, so that a run never
     // depends on how the previous one ended.

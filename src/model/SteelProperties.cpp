@@ -18,6 +18,21 @@ double Tliq(const CastingData& d, double c, double s) {
     return static_cast<double>(1537.0L - sum);
 }
 
+PropertyTerms MakePropertyTerms(const CastingData& d) {
+    PropertyTerms t;
+    const Ext sol[6] = {12.3L * d.Si, 6.8L * d.Mn, 124.5L * d.P, 4.3L * d.Ni, 1.4L * d.Cr, 4.1L * d.Al};
+    const Ext liq[8] = {8.0L * d.Si, 5.0L * d.Mn, 4.0L * d.Ni, 5.0L * d.Cu,
+                        2.0L * d.Mg, 2.0L * d.V,  1.5L * d.Cr, 30.0L * d.P};
+    for (int k = 0; k < 6; ++k)
+        t.sol[k] = sol[k];
+    for (int k = 0; k < 8; ++k)
+        t.liq[k] = liq[k];
+    const Ext Mn = d.Mn;
+    t.lamMn = 75.586L * Mn;
+    t.lamMn2 = 83.0L * Mn * Mn;
+    return t;
+}
+
 double Lat(const CastingData& d, double c) {
     const Ext C = c;
     const Ext Mn = d.Mn;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model.h"
+#include "SteelPropertyTerms.h"
 
 // Thermophysical properties of the steel: closed-form in the local carbon and sulphur (mass %), the
 // temperature (°C) and the rest of the chemistry from the casting data. Evaluated in long double.

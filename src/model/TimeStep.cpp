@@ -1,6 +1,9 @@
 #include "TimeStep.h"
 
+#include "PropertyMemo.h"
+
 #include "BoundaryConditions.h"
+#include "LineSweeps.h"
 #include "SteelProperties.h"
 #include "segregation/CellSolidification.h"
 #include "segregation/ConductionLine.h"
@@ -9,7 +12,6 @@
 #include "segregation/SoluteTransport.h"
 
 #include <cmath>
-#include <utility>
 
 namespace korvel {
 
@@ -22,35 +24,16 @@ constexpr double kCentreOpen = 0.2;
 // The mould's flow term of the pool exchange applies between 0.2 m and the equivalent diameter.
 constexpr double kMouldFlowStart = 0.2;
 
-// Copies the heat inputs of node (i, j) to position k of the line arrays.
-void CopyHeatLine(ModelState& s, int k, int i, int j) {
-    s.LineTem[k] = s.Tem[i][j];
-    s.LineMSol[k] = s.MSol[i][j];
-    s.LineSLiq[k] = s.SLiq[i][j];
-    s.LineCLiq[k] = s.CLiq[i][j];
-    s.LineCSol[k] = s.CSol[i][j];
-    s.LineSSol[k] = s.SSol[i][j];
-}
-
-// Copies the diffusion inputs of node (i, j) to position k: the liquid's solute per cell volume.
-void CopyDiffusionLine(Model& m, int k, int i, int j) {
-    ModelState& s = m.state;
-    const double liquid = 1 - m.Fs(i, j);
-    s.LineTem[k] = s.Tem[i][j];
-    s.LineSLiq[k] = liquid * s.SLiq[i][j];
-    s.LineCLiq[k] = liquid * s.CLiq[i][j];
-    s.LineSMean[k] = s.SMean[i][j];
-    s.LineCMean[k] = s.CMean[i][j];
-}
-
-// Back-substitutes a diffusion line into the liquid concentration of its nodes; fully solid nodes
-// keep theirs. node(k) gives the (i, j) of position k.
-template <class Node> void SolveDiffusionLine(Model& m, int n, NodeField& liq, Node node) {
-    SolveLine(m.state, n, [&](int k, double u) {
-        const auto [i, j] = node(k);
-        const double liquid = 1 - m.Fs(i, j);
-        if (liquid > 0) liq[i][j] = u / liquid;
-    });
+// The cell means of one row j = 1..M with the densities in hand.
+void MeansOfRow(int M, double SCell, const double* __restrict density, const double* __restrict msolRow,
+                const double* __restrict sliq, const double* __restrict ssol, const double* __restrict cliq,
+                const double* __restrict csol, double* __restrict smean, double* __restrict cmean) {
+    for (int j = 1; j <= M; ++j) {
+        const double ro = density[j];
+        const double msol = msolRow[j];
+        smean[j] = ((ro * SCell - msol) * sliq[j] + ssol[j] * msol) / ro / SCell;
+        cmean[j] = ((ro * SCell - msol) * cliq[j] + csol[j] * msol) / ro / SCell;
+    }
 }
 
 } // namespace
@@ -70,19 +53,24 @@ void BalanceSolute(Model& m, const NodeField& mean, NodeField& liq, double nomin
     const double add = (total - sum) / L / M;
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
-            if (s.MSol[i][j] == 0 && s.Tem[i][j] > Tliq(m.data, s.CMean[i][j], s.SMean[i][j]))
-                liq[i][j] += add;
+            if (s.MSol[i][j] == 0 && s.Tem[i][j] > MeanTliq(m, i, j)) liq[i][j] += add;
         }
     }
 }
 void UpdateCellMeans(Model& m) {
     ModelState& s = m.state;
     for (int i = 1; i <= m.params.L; ++i) {
-        for (int j = 1; j <= m.params.M; ++j) {
-            const double ro = Ro(m, i, j);
-            const double msol = s.MSol[i][j];
-            s.SMean[i][j] = ((ro * s.SCell - msol) * s.SLiq[i][j] + s.SSol[i][j] * msol) / ro / s.SCell;
-            s.CMean[i][j] = ((ro * s.SCell - msol) * s.CLiq[i][j] + s.CSol[i][j] * msol) / ro / s.SCell;
+        if (m.cache.active) {
+            // In a step the densities come from the step's field.
+            MeansOfRow(m.params.M, s.SCell, m.cache.density[i], s.MSol[i], s.SLiq[i], s.SSol[i], s.CLiq[i],
+                       s.CSol[i], s.SMean[i], s.CMean[i]);
+        } else {
+            for (int j = 1; j <= m.params.M; ++j) {
+                const double ro = Ro(m, i, j);
+                const double msol = s.MSol[i][j];
+                s.SMean[i][j] = ((ro * s.SCell - msol) * s.SLiq[i][j] + s.SSol[i][j] * msol) / ro / s.SCell;
+                s.CMean[i][j] = ((ro * s.SCell - msol) * s.CLiq[i][j] + s.CSol[i][j] * msol) / ro / s.SCell;
+            }
         }
     }
 }
@@ -93,6 +81,10 @@ void TimeStep(Model& m) {
     const int L = m.params.L;
     const int M = m.params.M;
     const double Dt = m.params.Dt;
+    // The step's caches (StepCache): checked against the casting data, then used until the step ends.
+    BeginStep(m);
+    RefreshSolidFraction(m);
+    RefreshFreezingRanges(m);
 
     // 1.
     for (int i = 1; i <= L; ++i)
@@ -108,21 +100,11 @@ void TimeStep(Model& m) {
 
     // 4. Heat along X, column by column.
     s.SweepX = 1;
-    for (int j = 1; j <= M; ++j) {
-        for (int i = 1; i <= L; ++i)
-            CopyHeatLine(s, i, i, j);
-        SweepBuild(m, L, s.LamX[j], s.Hx, s.Hy, Dt, s.AlfaX[j]);
-        SolveLine(s, L, [&](int i, double u) { s.Tem[i][j] = u; });
-    }
+    HeatSweepsAlongX(m);
 
     // 5. Heat along Y, row by row, from the temperatures the X sweeps left.
     s.SweepX = 0;
-    for (int i = 1; i <= L; ++i) {
-        for (int j = 1; j <= M; ++j)
-            CopyHeatLine(s, j, i, j);
-        SweepBuild(m, M, s.LamY[i], s.Hy, s.Hx, Dt, s.AlfaY[i]);
-        SolveLine(s, M, [&](int j, double u) { s.Tem[i][j] = u; });
-    }
+    HeatSweepsAlongY(m);
 
     // 6. Depth of the slice below the meniscus while the centre is still open.
     if (m.Fs(L, M) <= kCentreOpen) {
@@ -136,11 +118,15 @@ void TimeStep(Model& m) {
     for (int i = 1; i <= L; ++i)
         for (int j = 1; j <= M; ++j)
             SolidifyCell(m, i, j);
+    RefreshSolidFraction(m);
+    RefreshDensity(m);
     FerroPressure(m);
 
     // 8., 9. Transport by the interdendritic flow.
+    m.cache.flowShared = true;
     TransportC(m);
     TransportS(m);
+    m.cache.flowShared = false;
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
             s.CLiq[i][j] = s.CLiqNew[i][j];
@@ -156,24 +142,9 @@ void TimeStep(Model& m) {
     UpdateCellMeans(m);
 
     // 13. Diffusion in the liquid, along X then along Y.
-    for (int j = 1; j <= M; ++j) {
-        for (int i = 1; i <= L; ++i)
-            CopyDiffusionLine(m, i, i, j);
-        auto node = [j](int k) { return std::pair{k, j}; };
-        DiffusionSweepS(m, L, s.Hx);
-        SolveDiffusionLine(m, L, s.SLiq, node);
-        DiffusionSweepC(m, L, s.Hx);
-        SolveDiffusionLine(m, L, s.CLiq, node);
-    }
-    for (int i = 1; i <= L; ++i) {
-        for (int j = 1; j <= M; ++j)
-            CopyDiffusionLine(m, j, i, j);
-        auto node = [i](int k) { return std::pair{i, k}; };
-        DiffusionSweepS(m, M, s.Hy);
-        SolveDiffusionLine(m, M, s.SLiq, node);
-        DiffusionSweepC(m, M, s.Hy);
-        SolveDiffusionLine(m, M, s.CLiq, node);
-    }
+    MarkDiffusingNodes(m);
+    DiffusionSweepsAlongX(m);
+    DiffusionSweepsAlongY(m);
 
     // 14.
     UpdateCellMeans(m);
@@ -183,6 +154,7 @@ void TimeStep(Model& m) {
 
     // 16. Surface coefficients for the next step from the new position.
     SurfaceCoefficientsAtStepEnd(m);
+    EndStep(m);
 }
 
 } // namespace korvel

@@ -11,7 +11,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QMutexLocker>
+#include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -22,6 +25,9 @@ TSolveThread::TSolveThread(korvel::Model& model, const korvel::CastingData& shar
     : QThread(parent), m_model(model), m_shared(sharedData), m_dataGuard(dataGuard), m_windows(windows) {
     m_halfX = model.data.HalfX;
     m_halfY = model.data.HalfY;
+    m_drawTimer = new QTimer(this);
+    m_drawTimer->setSingleShot(true);
+    connect(m_drawTimer, &QTimer::timeout, this, [this] { drawPictures(false); });
 }
 
 TSolveThread::~TSolveThread() {
@@ -79,24 +85,121 @@ bool TSolveThread::stateFinite() const {
     return std::isfinite(s.Tau);
 }
 
-void TSolveThread::handOver(bool start) {
+HandOverRecord TSolveThread::recordNow(bool start, bool last) const {
+    HandOverRecord r;
+    r.start = start;
+    r.last = last;
+    r.tau = m_model.state.Tau;
+    r.lmenisk = start ? 0 : m_model.data.Vlit * m_model.state.Tau / 60;
+    r.sample = korvel::SampleChartNodes(m_model);
+    r.shell = korvel::ShellAt(m_model, true);
+    return r;
+}
+
+void TSolveThread::handOver(bool start, bool last) {
     if (m_abandoned) return;
+    m_mailbox.Post(m_model, recordNow(start, last));
+    // The worker waits only while the window thread takes the copy and signals it; the pictures are
+    // drawn afterwards (the final one before the worker goes on to end).
     QMetaObject::invokeMethod(
-        this,
-        [this, start] {
-            if (start)
-                ShowStart();
-            else
-                ShowStep();
-        },
-        Qt::BlockingQueuedConnection);
+        this, [this] { deliver(); }, Qt::BlockingQueuedConnection);
+}
+
+void TSolveThread::HandOverHere(bool start, bool last) {
+    m_mailbox.Post(m_model, recordNow(start, last));
+    deliver();
+    drawPending();
+}
+
+namespace {
+// The shortest time between two pictures: one frame of the screen.
+int FrameMilliseconds() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double rate = screen ? screen->refreshRate() : 0;
+    return rate >= 1 ? std::clamp(static_cast<int>(std::ceil(1000 / rate)), 1, 100) : 16;
+}
+} // namespace
+
+void TSolveThread::deliver() {
+    const bool fresh = m_mailbox.Take(m_records, m_display);
+    if (m_abandoned) return;
+    bool last = false;
+    for (const HandOverRecord& r : m_records) {
+        if (r.start)
+            ShowStart(r);
+        else
+            ShowStep(r);
+        m_displayLmenisk = r.lmenisk;
+        last = last || r.last;
+        m_sliceStale = true;
+        m_layersStale = m_layersStale || !r.start;
+    }
+    if (!m_records.empty()) recordProfile();
+    for (const HandOverRecord& r : m_records)
+        emit HandedOver(r.start, r.tau);
+    if (!fresh && !m_sliceStale && !m_profileStale && m_chartSamples.empty()) return;
+    if (last) {
+        // The final state is drawn before the worker goes on to end.
+        m_drawTimer->stop();
+        drawPictures(true);
+        return;
+    }
+    // Otherwise the pictures are drawn after the worker has gone on, when their time comes.
+    if (!m_drawTimer->isActive()) {
+        const qint64 since = m_sinceDrawn.isValid() ? m_sinceDrawn.elapsed() : m_drawGap;
+        m_drawTimer->start(static_cast<int>(std::max<qint64>(0, m_drawGap - since)));
+    }
+}
+
+void TSolveThread::drawPictures(bool final) {
+    if (m_abandoned || (!m_sliceStale && !m_layersStale && !m_profileStale && m_chartSamples.empty())) return;
+    QElapsedTimer took;
+    took.start();
+    if (m_windows.tempTau) {
+        // The chart takes the points of every hand-over since it was last drawn, and is drawn once.
+        m_windows.tempTau->AppendSamples(m_chartSamples);
+        if (!m_chartSamples.empty()) m_windows.tempTau->repaint();
+    }
+    m_chartSamples.clear();
+    if (m_sliceStale && m_windows.solve) m_windows.solve->ShowSlice(m_display, m_displayLmenisk);
+    m_sliceStale = false;
+    if (m_profileStale && m_windows.profile)
+        m_windows.profile->ShowProfile(m_profile, m_profileResults, m_verdict);
+    m_profileStale = false;
+    ++m_pictures;
+    // The next chart and cross-section no sooner than one frame of the screen, nor than three times
+    // as long as these took: the window thread stays free for the user and the next hand-over.
+    m_drawGap = std::max<qint64>(FrameMilliseconds(), 4 * took.elapsed());
+    m_sinceDrawn.start();
+
+    // The 3-D surfaces render on the window thread after this, in software under a virtual display,
+    // and cost far more than the rest: during a run they take a new layer at most every
+    // kSurfaceGapMs; the final state at once.
+    if (m_layersStale) {
+        const qint64 sinceLayers = m_sinceLayers.isValid() ? m_sinceLayers.elapsed() : kSurfaceGapMs;
+        if (final || sinceLayers >= kSurfaceGapMs) {
+            if (m_windows.graphS) m_windows.graphS->AddLayer(m_display);
+            if (m_windows.graphC) m_windows.graphC->AddLayer(m_display);
+            m_layersStale = false;
+            m_sinceLayers.start();
+        } else if (!m_drawTimer->isActive()) {
+            m_drawTimer->start(static_cast<int>(std::max<qint64>(m_drawGap, kSurfaceGapMs - sinceLayers)));
+        }
+    }
+}
+
+void TSolveThread::drawPending() {
+    if (m_drawTimer->isActive()) {
+        m_drawTimer->stop();
+        drawPictures(true);
+    }
 }
 
 void TSolveThread::run() {
     syncData();
     korvel::InitialiseRun(m_model);
     m_tracker.Start(m_model);
-    handOver(true);
+    handOver(true, false);
 
     int counter = 0;
     for (;;) {
@@ -120,7 +223,11 @@ void TSolveThread::run() {
                                "данные и расчетные параметры модели.")
                     .arg(m_steps.load())
                     .arg(m_model.state.Tau, 0, 'f', 1);
-            return; // the windows keep the last finite display
+            // The windows keep the last finite display: draw it if it is still waiting.
+            if (!m_abandoned)
+                QMetaObject::invokeMethod(
+                    this, [this] { drawPending(); }, Qt::BlockingQueuedConnection);
+            return;
         }
         if (!korvel::TemperaturesPhysical(m_model)) {
             m_failed = true;
@@ -130,53 +237,49 @@ void TSolveThread::run() {
             m_failureMessage =
                 QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(), dt, half)) +
                 QStringLiteral(" Окна показывают последнее устойчивое состояние.");
-            return; // the windows keep the last sound display
+            // The windows keep the last sound display: draw it if it is still waiting.
+            if (!m_abandoned)
+                QMetaObject::invokeMethod(
+                    this, [this] { drawPending(); }, Qt::BlockingQueuedConnection);
+            return;
         }
         if (counter == 10) {
-            handOver(false);
+            handOver(false, false);
             counter = 0;
         }
     }
     m_completed = m_model.state.Tau >= m_model.data.TauEnd;
     m_results = m_tracker.Results(m_model);
     m_hasResults = true;
-    handOver(false);
+    handOver(false, true);
 }
 
-void TSolveThread::ShowStart() {
-    if (m_abandoned) return;
+void TSolveThread::ShowStart(const HandOverRecord& r) {
     m_history.clear();
-    m_shell = korvel::ShellAt(m_model, true);
-    if (m_windows.solve) m_windows.solve->ShowSlice(m_model, 0);
+    m_shell = r.shell;
+    m_layersStale = false;
+    m_chartSamples.clear();
     if (m_windows.tempTau) m_windows.tempTau->ClearSeries();
-    if (m_windows.graphS) m_windows.graphS->StartSurface(m_model.params.L, m_model.params.M);
-    if (m_windows.graphC) m_windows.graphC->StartSurface(m_model.params.L, m_model.params.M);
+    if (m_windows.graphS) m_windows.graphS->StartSurface(m_display.params.L, m_display.params.M);
+    if (m_windows.graphC) m_windows.graphC->StartSurface(m_display.params.L, m_display.params.M);
     m_profile = {};
     if (m_windows.profile)
         m_windows.profile->Start(korvel::ZonesOf(m_model.data), m_model.data.Vlit * m_model.data.TauEnd / 60,
                                  std::max(m_model.data.HalfX, m_model.data.HalfY),
                                  korvel::StraighteningPoint(m_model.data, m_limits));
-    recordProfile();
-    emit HandedOver(true, m_model.state.Tau);
 }
 
-void TSolveThread::ShowStep() {
-    if (m_abandoned) return;
-    if (m_windows.solve) m_windows.solve->ShowSlice(m_model, m_model.data.Vlit * m_model.state.Tau / 60);
-    m_history.push_back(korvel::SampleChartNodes(m_model));
-    m_shell = korvel::ShellAt(m_model, true);
-    if (m_windows.tempTau) m_windows.tempTau->AppendPoints(m_model);
-    if (m_windows.graphS) m_windows.graphS->AddLayer(m_model);
-    if (m_windows.graphC) m_windows.graphC->AddLayer(m_model);
-    recordProfile();
-    emit HandedOver(false, m_model.state.Tau);
+void TSolveThread::ShowStep(const HandOverRecord& r) {
+    m_history.push_back(r.sample);
+    m_shell = r.shell;
+    m_chartSamples.push_back(r.sample);
 }
 
 void TSolveThread::recordProfile() {
-    // The worker waits in the hand-over, so its tracker can be read here.
+    // The worker waits in the hand-over, so the model and its tracker can be read here.
     korvel::RecordProfile(m_profile, m_model);
-    const korvel::DerivedResults r = m_hasResults ? m_results : m_tracker.Results(m_model);
-    m_key = korvel::ComputeKeyFigures(m_model, r, m_completed);
+    m_profileResults = m_hasResults ? m_results : m_tracker.Results(m_model);
+    m_key = korvel::ComputeKeyFigures(m_model, m_profileResults, m_completed);
     m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_limits);
-    if (m_windows.profile) m_windows.profile->ShowProfile(m_profile, r, m_verdict);
+    m_profileStale = true;
 }

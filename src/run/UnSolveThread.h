@@ -6,7 +6,9 @@
 #include "model/Model.h"
 #include "model/QualityVerdict.h"
 #include "model/ResultsExport.h"
+#include "run/HandOverMailbox.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QString>
 #include <QThread>
@@ -19,6 +21,7 @@ class TFormTempTau;
 class TFormGraphS;
 class TFormGraphC;
 class TFormProfile;
+class QTimer;
 
 // The windows a run's display hand-overs fill; any of them may be absent.
 struct RunWindows {
@@ -31,8 +34,16 @@ struct RunWindows {
 
 // One run of the model on a worker thread. It initialises the model, then advances it step by step
 // until the process time reaches its end or a stop is requested, handing the state over to the window
-// thread after every tenth step and once more at the end. A hand-over blocks the worker until the
-// window thread has shown it, so the windows only ever read the state between two steps.
+// thread after every tenth step and once more at the end.
+//
+// A hand-over copies what the windows show (HandOverMailbox) and waits only until the window thread
+// has taken the copy: it adds the point to the history and signals the
+// hand-over (HandedOver) while the worker waits, so a handler of that signal still sees the state
+// between two steps. The pictures (cross-section, temperature chart, sulphur and carbon surfaces) are
+// drawn afterwards
+// from the copy of the latest hand-over while the worker steps on: at most once per frame of the
+// screen and no more often than their drawing time allows, so a window thread busy drawing holds the
+// model back as little as possible; the final hand-over is drawn before the worker ends.
 //
 // The casting data the run reads are copied, under dataGuard, from the shared record at the start of
 // every step, so an accept in the data window takes effect from the next step and a step never sees a
@@ -90,12 +101,24 @@ public:
     // The step every run carries out; tests may put a wrapper around the model's own.
     static void (*TimeStepFunction)(korvel::Model&);
 
-    // The hand-overs, run on the window thread.
-    void ShowStart();
-    void ShowStep();
+    // The casting data of the latest hand-over taken by the window thread (the worker's own copy may
+    // change meanwhile). Window thread only.
+    const korvel::CastingData& DisplayData() const { return m_display.data; }
+    // Pictures drawn from hand-overs so far (cross-section updates), for tests and measurements.
+    int PicturesDrawn() const { return m_pictures; }
+
+    // A whole hand-over of the model's present state carried out on the window thread, pictures
+    // included, without a worker: for measurements.
+    void HandOverHere(bool start, bool last);
+
+    // A hand-over as the window thread takes it: ShowStart clears the chart, the history and the
+    // surfaces for the new run; ShowStep adds the hand-over's point to the history and to the points
+    // the chart takes when it is next drawn.
+    void ShowStart(const HandOverRecord& r);
+    void ShowStep(const HandOverRecord& r);
 
 signals:
-    // Emitted on the window thread after each hand-over has been shown.
+    // Emitted on the window thread for each hand-over, in order, once it has been taken.
     void HandedOver(bool start, double tau);
 
 protected:
@@ -104,7 +127,12 @@ protected:
 private:
     void syncData();
     bool stateFinite() const;
-    void handOver(bool start);
+    HandOverRecord recordNow(bool start, bool last) const;
+    void handOver(bool start, bool last);
+    // Window thread: takes what has been handed over, then draws or schedules the pictures.
+    void deliver();
+    void drawPictures(bool final);
+    void drawPending();
 
     korvel::Model& m_model;
     const korvel::CastingData& m_shared;
@@ -129,9 +157,25 @@ private:
     bool m_hasResults = false;
     bool m_completed = false;
 
-    void recordProfile(); // window thread, inside a hand-over
+    void recordProfile(); // window thread, inside a hand-over (the worker waits)
     korvel::MachineProfile m_profile;
+    korvel::DerivedResults m_profileResults; // the results as they stood at the latest hand-over
+    bool m_profileStale = false;             // the profile window has not yet shown m_profile
     korvel::KeyFigures m_key;
     korvel::QualityLimits m_limits;
     std::vector<korvel::CriterionResult> m_verdict;
+    HandOverMailbox m_mailbox;
+    // Window thread: the latest hand-over's fields, the records just taken and the drawing schedule.
+    korvel::Model m_display;
+    std::vector<HandOverRecord> m_records;
+    double m_displayLmenisk = 0;
+    std::vector<korvel::ChartSample> m_chartSamples; // points not yet on the temperature chart
+    bool m_sliceStale = false;                       // the cross-section has not yet shown m_display
+    bool m_layersStale = false;                      // the surfaces have not yet had m_display's layer
+    QTimer* m_drawTimer = nullptr;
+    QElapsedTimer m_sinceDrawn;
+    qint64 m_drawGap = 0; // ms from one drawing of the pictures to the next
+    QElapsedTimer m_sinceLayers;
+    static constexpr qint64 kSurfaceGapMs = 500; // ms between two layers of the surfaces in a run
+    int m_pictures = 0;
 };

@@ -376,9 +376,9 @@ void TFormSolve::ShowSlice(const korvel::Model& m, double lmenisk) {
     pzSchemaKorvel1->Paint();
 
     SetText(TauProcess, FormatFixed(m.state.Tau, 6, 1));
-    TauProcess->repaint();
+    TauProcess->update();
     SetText(LabLmenisk, FormatFixed(static_cast<double>(pzSchemaKorvel1->Lmenisk()), 6, 2));
-    LabLmenisk->repaint();
+    LabLmenisk->update();
 
     const korvel::NodeField& tem = m.state.Tem;
     TpzPaintIsoZone* f = pzPaintIsoZone1;
@@ -397,7 +397,7 @@ void TFormSolve::ShowSlice(const korvel::Model& m, double lmenisk) {
     for (int k = 0; k < 8; ++k) {
         QLabel* l = TemBound(k + 1);
         SetText(l, FormatFixed(tem[nodes[k][0]][nodes[k][1]], 5, 0));
-        l->repaint();
+        l->update();
     }
 }
 

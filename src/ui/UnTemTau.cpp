@@ -268,24 +268,58 @@ void TFormTempTau::AppendPoints(const korvel::Model& m) {
     const int M = m.params.M;
     if (L < 1 || M < 1 || tem.Rows() <= L || tem.Cols() <= M) return;
 
-    const double x = m.state.Tau / 60;
-    const double y[6] = {tem[L][M], tem[1][1], tem[L][1], tem[1][M], tem[L / 2][1], tem[1][M / 2]};
-    for (int k = 0; k < 6; ++k) {
-        appendOrdered(m_series[static_cast<std::size_t>(k)], x, y[k]);
-        if (QLineSeries* casing = m_casings[static_cast<std::size_t>(k)]) appendOrdered(casing, x, y[k]);
+    AppendSample(korvel::SampleChartNodes(m));
+}
+
+void TFormTempTau::AppendSample(const korvel::ChartSample& sample) {
+    AppendSamples({sample});
+}
+
+void TFormTempTau::AppendSamples(const std::vector<korvel::ChartSample>& samples) {
+    if (samples.empty()) return;
+    // A series and its casing take the same points.
+    for (std::size_t n = 0; n < 12; ++n) {
+        const std::size_t k = n % 6;
+        QLineSeries* s = n < 6 ? m_series[k] : m_casings[k];
+        if (!s) continue;
+        // Points in order after the last one go in at once (one redraw of the series); others are
+        // put in their place one by one.
+        QList<QPointF> tail;
+        tail.reserve(static_cast<qsizetype>(samples.size()));
+        for (const korvel::ChartSample& sample : samples) {
+            const double x = sample.tau / 60;
+            const double y[6] = {sample.center, sample.corner,   sample.midX,
+                                 sample.midY,   sample.quarterX, sample.quarterY};
+            const double lastX = !tail.isEmpty()  ? tail.back().x()
+                                 : s->count() > 0 ? s->at(s->count() - 1).x()
+                                                  : x;
+            if (lastX <= x) {
+                tail.append(QPointF(x, y[k]));
+            } else {
+                if (!tail.isEmpty()) s->append(tail);
+                tail.clear();
+                appendOrdered(s, x, y[k]);
+            }
+        }
+        if (!tail.isEmpty()) s->append(tail);
     }
 
-    const auto [yMin, yMax] = std::minmax_element(y, y + 6);
-    if (!m_hasData) {
-        m_minX = m_maxX = x;
-        m_minY = *yMin;
-        m_maxY = *yMax;
-        m_hasData = true;
-    } else {
-        m_minX = std::min(m_minX, x);
-        m_maxX = std::max(m_maxX, x);
-        m_minY = std::min(m_minY, *yMin);
-        m_maxY = std::max(m_maxY, *yMax);
+    for (const korvel::ChartSample& sample : samples) {
+        const double x = sample.tau / 60;
+        const double y[6] = {sample.center, sample.corner,   sample.midX,
+                             sample.midY,   sample.quarterX, sample.quarterY};
+        const auto [yMin, yMax] = std::minmax_element(y, y + 6);
+        if (!m_hasData) {
+            m_minX = m_maxX = x;
+            m_minY = *yMin;
+            m_maxY = *yMax;
+            m_hasData = true;
+        } else {
+            m_minX = std::min(m_minX, x);
+            m_maxX = std::max(m_maxX, x);
+            m_minY = std::min(m_minY, *yMin);
+            m_maxY = std::max(m_maxY, *yMax);
+        }
     }
     if (!m_zoomed) applyRanges();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Model.h"
+#include "model/ResultsExport.h"
 
 #include <QWidget>
 
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
 class QChart;
 class QGridLayout;
@@ -30,6 +32,10 @@ public:
     void ClearSeries();
     // One point per series: x = Tau / 60 (minutes), y = the temperature at the series' node.
     void AppendPoints(const korvel::Model& m);
+    // The same from the temperatures at the six nodes, sampled at a hand-over.
+    void AppendSample(const korvel::ChartSample& sample);
+    // Several samples in order, the chart redrawn once for all of them.
+    void AppendSamples(const std::vector<korvel::ChartSample>& samples);
     // Points in each series (they all hold the same number).
     int PointCount() const;
 

@@ -199,11 +199,13 @@ private slots:
 
     void liveDuringTheRunAndAfter() {
         QList<int> points;
-        connect(w.get(), &TFormMain::HandedOver, this,
-                [this, &points](bool, double) { points << w->FormProfile->PointCount(); });
+        connect(w.get(), &TFormMain::HandedOver, this, [this, &points](bool, double) {
+            if (w->SolveThread) points << int(w->SolveThread->Profile().points.size());
+        });
         QVERIFY(runMinutes(1)); // 120 steps
         // The profile grows by one point at every hand-over; the final one repeats the last periodic
-        // state and is kept once.
+        // state and is kept once. The window draws it after the hand-overs, the final state at the end.
+        QCOMPARE(w->FormProfile->PointCount(), 13);
         QCOMPARE(points.size(), 14);
         for (int k = 0; k < 13; ++k)
             QCOMPARE(points[k], k + 1);

@@ -1,5 +1,7 @@
 #include "CellSolidification.h"
 
+#include "../PropertyMemo.h"
+
 #include "../SteelProperties.h"
 #include "SoluteRedistribution.h"
 
@@ -23,10 +25,13 @@ CellHeat HeatOf(const Model& m, int i, int j) {
 }
 
 // Solid mass turned over by the step's temperature change for a phase of carbon c and sulphur s.
-double MassChange(const Model& m, int i, int j, double c, double s) {
+// `liquid` tells which phase's remembered solidus and liquidus apply.
+double MassChange(const Model& m, int i, int j, double c, double s, bool liquid) {
     const ModelState& st = m.state;
     const CellHeat h = HeatOf(m, i, j);
-    const double den = std::fabs(kCpLiquid * Tliq(m.data, c, s) - h.cs * Tsol(m.data, c, s)) + Lat(m.data, c);
+    const double TL = MemoTliq(m, liquid ? Memo::Liquid : Memo::Solid, i, j, c, s);
+    const double TS = MemoTsol(m, liquid ? Memo::Liquid : Memo::Solid, i, j, c, s);
+    const double den = std::fabs(kCpLiquid * TL - h.cs * TS) + Lat(m.data, c);
     return std::fabs(st.Tem[i][j] - st.TemOld[i][j]) * h.cmix / den * kRoSolid * st.SCell;
 }
 
@@ -46,25 +51,30 @@ double CellTemperature(const Model& m, int i, int j) {
     const CellHeat h = HeatOf(m, i, j);
     const double cl = s.CLiq[i][j];
     const double sl = s.SLiq[i][j];
-    return (kCpLiquid * (1 - h.fs) * Tliq(m.data, cl, sl) + h.cs * h.fs * Tsol(m.data, cl, sl)) / h.cmix;
+    const double TL = MemoTliq(m, Memo::Liquid, i, j, cl, sl);
+    const double TS = MemoTsol(m, Memo::Liquid, i, j, cl, sl);
+    return (kCpLiquid * (1 - h.fs) * TL + h.cs * h.fs * TS) / h.cmix;
 }
 
 double FrozenMass(const Model& m, int i, int j) {
-    return MassChange(m, i, j, m.state.CLiq[i][j], m.state.SLiq[i][j]);
+    return MassChange(m, i, j, m.state.CLiq[i][j], m.state.SLiq[i][j], true);
 }
 
 double MeltedMass(const Model& m, int i, int j) {
-    return MassChange(m, i, j, m.state.CSol[i][j], m.state.SSol[i][j]);
+    return MassChange(m, i, j, m.state.CSol[i][j], m.state.SSol[i][j], false);
 }
 
 void SolidifyCell(Model& m, int i, int j) {
     ModelState& s = m.state;
-    const CastingData& d = m.data;
     double& tem = s.Tem[i][j];
 
     // 1. Only inside the freezing range of the liquid and not below the solidus of the mean.
-    if (!(Tsol(d, s.CLiq[i][j], s.SLiq[i][j]) < tem && tem <= Tliq(d, s.CLiq[i][j], s.SLiq[i][j]) &&
-          tem >= Tsol(d, s.CMean[i][j], s.SMean[i][j]))) {
+    // (In a step the node's solidus and liquidus come from the step's fields: nothing has changed the
+    // node's compositions since the step began.)
+    const bool cached = m.cache.active;
+    const double liquidTs = cached ? m.cache.liquidTs[i][j] : Tsol(m.data, s.CLiq[i][j], s.SLiq[i][j]);
+    const double liquidTL = cached ? m.cache.liquidTL[i][j] : Tliq(m.data, s.CLiq[i][j], s.SLiq[i][j]);
+    if (!(liquidTs < tem && tem <= liquidTL && tem >= MeanTsol(m, i, j))) {
         return;
     }
     // 2. Partition coefficients of the node.

@@ -1,5 +1,7 @@
 #include "SoluteRedistribution.h"
 
+#include "../PropertyMemo.h"
+
 #include "../SteelProperties.h"
 
 #include <algorithm>
@@ -46,7 +48,7 @@ void RedistributeSolute(Model& m, int i, int j, double& Cs, double Cm, double& C
     } else {
         return;
     }
-    const double ro = Ro(m, i, j);
+    const double ro = MemoRo(m, i, j);
     Cl = (ro * Cm * s.SCell - q) / (ro * s.SCell - msol);
     Cs = q / msol;
 }

@@ -1,5 +1,7 @@
 #include "SoluteTransport.h"
 
+#include "../PropertyMemo.h"
+
 #include "../SteelProperties.h"
 #include "FlowField.h"
 
@@ -18,7 +20,13 @@ void Transport(Model& m, const NodeField& liq, NodeField& out, bool aboveMeanSol
     const int M = m.params.M;
     const NodeField& U = s.FlowU;
     const NodeField& V = s.FlowV;
-    auto g = [&](int i, int j) { return (1 - m.Fs(i, j)) * liq[i][j]; };
+    const NodeField& fs = SolidFractions(m);
+    // The liquid's solute per cell volume, (1 − fs) · liq, formed once per node.
+    NodeField& g = m.cache.liquidSolute;
+    if (g.Rows() != liq.Rows() || g.Cols() != liq.Cols()) g.Resize(liq.Rows(), liq.Cols());
+    for (int i = 1; i <= L; ++i)
+        for (int j = 1; j <= M; ++j)
+            g[i][j] = (1 - fs[i][j]) * liq[i][j];
 
     for (int i = 1; i <= L; ++i)
         for (int j = 1; j <= M; ++j)
@@ -26,17 +34,17 @@ void Transport(Model& m, const NodeField& liq, NodeField& out, bool aboveMeanSol
 
     for (int i = 1; i <= L; ++i) {
         for (int j = 1; j <= M; ++j) {
-            const double f = m.Fs(i, j);
+            const double f = fs[i][j];
             if (!(f < kCoherent)) continue;
-            if (aboveMeanSolidus && !(Tsol(m.data, s.CMean[i][j], s.SMean[i][j]) < s.Tem[i][j])) continue;
+            if (aboveMeanSolidus && !(MeanTsol(m, i, j) < s.Tem[i][j])) continue;
             if (i >= 2 && j >= 2) {
                 // On the planes of symmetry the missing outer neighbour is the node itself.
                 const int e = i == L ? i : i + 1;
                 const int n = j == M ? j : j + 1;
                 const double gx = (std::fabs(U[i][j] + U[e][j]) - std::fabs(U[i][j] + U[i - 1][j])) *
-                                  (g(e, j) - g(i - 1, j)) / s.Hx;
+                                  (g[e][j] - g[i - 1][j]) / s.Hx;
                 const double gy = (std::fabs(V[i][j] + V[i][n]) - std::fabs(V[i][j] + V[i][j - 1])) *
-                                  (g(i, n) - g(i, j - 1)) / s.Hy;
+                                  (g[i][n] - g[i][j - 1]) / s.Hy;
                 out[i][j] = liq[i][j] + (gx + gy) * (m.params.Dt / 2) / (1 - f);
             }
             if (out[i][j] < 0) out[i][j] = 0;

@@ -1,0 +1,20 @@
+# name|json or hash|korvel-batch arguments (space separated)
+set(KORVEL_BATCH_CASES
+    "default_10x10|json|"
+    "grid_30x30|hash|L=30 M=30"
+    "grid_100x100|hash|L=100 M=100"
+    "grid_20x6|json|L=20 M=6"
+    "grid_6x20|json|L=6 M=20"
+    "grid_4x4|json|L=4 M=4"
+    "grid_100x37|hash|L=100 M=37"
+    "builtin_long_radius|json|--builtin SideFlag=-1"
+    "builtin_20x6_40_steps|json|--builtin L=20 M=6 --steps 40"
+    "sulphur_1|json|S=1"
+    "dt_4|json|Dt=4"
+    "dt_20|json|Dt=20"
+    "spray_gap|json|Lzvo=8"
+    "spray_overlap|json|Lzvo=5"
+    "hot_pour_hydrogen|json|T0=1560 H2=0.01"
+    "cold_pour_hydrogen|json|T0=1505 H2=0.01"
+    "narrow_24x12_long|hash|L=24 M=12 HalfX=0.1 HalfY=0.05 TauEnd=1500"
+)
