@@ -69,6 +69,8 @@ TFormCompare::TFormCompare(korvel::RunArchive& archive, QWidget* parent)
     Chart = new QChart;
     Chart->setAnimationOptions(QChart::NoAnimation);
     Chart->setBackgroundRoundness(0);
+    // Axis figures with the locale's decimal separator, as everywhere else on screen.
+    Chart->setLocalizeNumbers(true);
     Chart->layout()->setContentsMargins(0, 0, 0, 0);
     Chart->legend()->setAlignment(Qt::AlignBottom);
     AxisZ = new QValueAxis;

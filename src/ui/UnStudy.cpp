@@ -563,8 +563,11 @@ QChart* TFormStudy::Chart() const {
 void TFormStudy::rebuildChart() {
     QChart* chart = Chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    // The chart gives up an axis it removes: delete it here.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     const auto& list = korvel::StudyFigures();
     const int fig = std::clamp(FigureChooser->currentIndex(), 0, int(list.size()) - 1);
     if (m_study.inputs.empty()) {
