@@ -2,6 +2,7 @@
 // and run refuse it naming the field, an accept during a run gets the run's own check, spin fields
 // bring a typed value into range; runs in one program repeat a fresh run bit for bit; a run that goes
 // numerically unstable is stopped with advice.
+#include "../model/StateCompare.h"
 #include "model/HeadlessRun.h"
 #include "model/TimeStep.h"
 #include "run/UnSolveThread.h"
@@ -35,46 +36,7 @@ void typeInto(QLineEdit* e, const QString& text) {
 }
 
 QString compareStates(const korvel::Model& a, const korvel::Model& b) {
-    using korvel::ModelState;
-    using korvel::NodeField;
-    const std::pair<const char*, const NodeField ModelState::*> fields[] = {
-        {"Tem", &ModelState::Tem},
-        {"TemOld", &ModelState::TemOld},
-        {"MSol", &ModelState::MSol},
-        {"MSolOld", &ModelState::MSolOld},
-        {"CLiq", &ModelState::CLiq},
-        {"CSol", &ModelState::CSol},
-        {"CMean", &ModelState::CMean},
-        {"SLiq", &ModelState::SLiq},
-        {"SSol", &ModelState::SSol},
-        {"SMean", &ModelState::SMean},
-        {"ArmSpacing1", &ModelState::ArmSpacing1},
-        {"ArmSpacing2", &ModelState::ArmSpacing2},
-        {"FlowU", &ModelState::FlowU},
-        {"FlowV", &ModelState::FlowV}};
-    for (const auto& [name, f] : fields) {
-        const std::vector<double>& x = (a.state.*f).Data();
-        const std::vector<double>& y = (b.state.*f).Data();
-        if (x.size() != y.size()) return QStringLiteral("%1: sizes differ").arg(name);
-        for (std::size_t k = 0; k < x.size(); ++k)
-            if (std::memcmp(&x[k], &y[k], sizeof(double)) != 0)
-                return QStringLiteral("%1[%2]: %3 vs %4")
-                    .arg(name)
-                    .arg(k)
-                    .arg(x[k], 0, 'g', 17)
-                    .arg(y[k], 0, 'g', 17);
-    }
-    const std::pair<const char*, double ModelState::*> scalars[] = {
-        {"Tau", &ModelState::Tau},         {"KFace", &ModelState::KFace},     {"Tenv", &ModelState::Tenv},
-        {"EpsSurf", &ModelState::EpsSurf}, {"AlfaSec", &ModelState::AlfaSec}, {"HDepth", &ModelState::HDepth},
-        {"MouldK", &ModelState::MouldK},   {"PFerro", &ModelState::PFerro}};
-    for (const auto& [name, v] : scalars)
-        if (std::memcmp(&(a.state.*v), &(b.state.*v), sizeof(double)) != 0)
-            return QStringLiteral("%1: %2 vs %3")
-                .arg(name)
-                .arg(a.state.*v, 0, 'g', 17)
-                .arg(b.state.*v, 0, 'g', 17);
-    return QString();
+    return QString::fromStdString(korvel::FirstStateDifference(a, b));
 }
 
 } // namespace
