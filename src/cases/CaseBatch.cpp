@@ -1,7 +1,7 @@
 #include "CaseBatch.h"
 
 #include "CaseFile.h"
-#include "model/ResultsExport.h"
+#include "results/ResultsExport.h"
 
 #include <bit>
 #include <cstdint>

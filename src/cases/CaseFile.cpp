@@ -1,7 +1,7 @@
 #include "CaseFile.h"
 
 #include "JsonReader.h"
-#include "model/FileWrite.h"
+#include "results/FileWrite.h"
 
 #include <array>
 #include <cerrno>

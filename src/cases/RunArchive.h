@@ -3,8 +3,8 @@
 // The runs of a session kept for comparison: the latest few, each with its name, key figures and the
 // temperature history at the charted points of the section.
 
-#include "model/KeyFigures.h"
-#include "model/ResultsExport.h"
+#include "results/KeyFigures.h"
+#include "results/ResultsExport.h"
 
 #include <string>
 #include <utility>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/DerivedResults.h"
+#include "results/DerivedResults.h"
 #include "model/Model.h"
-#include "model/ResultsExport.h"
+#include "results/ResultsExport.h"
 
 #include <mutex>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "UnSolveThread.h"
 
-#include "model/HeadlessRun.h"
+#include "run/HeadlessRun.h"
 #include "model/RunInit.h"
 #include "model/TimeStep.h"
 #include "ui/Un3DGraphC.h"

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "model/DerivedResults.h"
-#include "model/KeyFigures.h"
-#include "model/MachineProfile.h"
+#include "results/DerivedResults.h"
+#include "results/KeyFigures.h"
+#include "results/MachineProfile.h"
 #include "model/Model.h"
-#include "model/QualityVerdict.h"
-#include "model/ResultsExport.h"
+#include "results/QualityVerdict.h"
+#include "results/ResultsExport.h"
 #include "run/HandOverMailbox.h"
 
 #include <QElapsedTimer>

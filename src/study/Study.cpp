@@ -1,7 +1,7 @@
 #include "Study.h"
 
-#include "model/DerivedResults.h"
-#include "model/HeadlessRun.h"
+#include "results/DerivedResults.h"
+#include "run/HeadlessRun.h"
 
 #include <algorithm>
 #include <cerrno>

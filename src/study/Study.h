@@ -7,7 +7,7 @@
 // share this unit.
 
 #include "cases/Case.h"
-#include "model/KeyFigures.h"
+#include "results/KeyFigures.h"
 
 #include <atomic>
 #include <cstddef>

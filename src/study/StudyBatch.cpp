@@ -1,6 +1,6 @@
 #include "StudyBatch.h"
 
-#include "model/FileWrite.h"
+#include "results/FileWrite.h"
 
 #include <cerrno>
 #include <cmath>

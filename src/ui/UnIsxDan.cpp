@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "model/HeadlessRun.h"
+#include "run/HeadlessRun.h"
 
 #include <algorithm>
 

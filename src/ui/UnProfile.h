@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/DerivedResults.h"
-#include "model/MachineProfile.h"
-#include "model/QualityVerdict.h"
+#include "results/DerivedResults.h"
+#include "results/MachineProfile.h"
+#include "results/QualityVerdict.h"
 
 #include <QChartView>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/CastingData.h"
-#include "model/QualityVerdict.h"
+#include "results/QualityVerdict.h"
 
 #include <QDialog>
 

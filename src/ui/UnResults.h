@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/DerivedResults.h"
+#include "results/DerivedResults.h"
 
 #include <QDialog>
 #include <QLabel>

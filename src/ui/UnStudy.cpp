@@ -1,7 +1,7 @@
 #include "UnStudy.h"
 
 #include "UiFormat.h"
-#include "model/FileWrite.h"
+#include "results/FileWrite.h"
 
 #include <QChart>
 #include <QChartView>

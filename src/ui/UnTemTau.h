@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/Model.h"
-#include "model/ResultsExport.h"
+#include "results/ResultsExport.h"
 
 #include <QWidget>
 

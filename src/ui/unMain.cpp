@@ -15,8 +15,8 @@
 #include "UnSolve.h"
 #include "UnStudy.h"
 #include "UnTemTau.h"
-#include "model/FileWrite.h"
-#include "model/ProfileExport.h"
+#include "results/FileWrite.h"
+#include "results/ProfileExport.h"
 #include "run/UnSolveThread.h"
 
 #include <QAction>

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "cases/RunArchive.h"
-#include "model/DerivedResults.h"
-#include "model/KeyFigures.h"
-#include "model/MachineProfile.h"
+#include "results/DerivedResults.h"
+#include "results/KeyFigures.h"
+#include "results/MachineProfile.h"
 #include "model/Model.h"
-#include "model/QualityVerdict.h"
-#include "model/ResultsExport.h"
+#include "results/QualityVerdict.h"
+#include "results/ResultsExport.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>

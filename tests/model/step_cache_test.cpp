@@ -2,7 +2,7 @@
 // results, whatever changes between steps and however many models run at once.
 
 #include "TestModels.h"
-#include "model/HeadlessRun.h"
+#include "run/HeadlessRun.h"
 #include "model/SteelProperties.h"
 #include "model/TimeStep.h"
 

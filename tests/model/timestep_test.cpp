@@ -1,4 +1,4 @@
-#include "model/HeadlessRun.h"
+#include "run/HeadlessRun.h"
 #include "model/RunInit.h"
 #include "model/SteelProperties.h"
 #include "model/TimeStep.h"

@@ -1,5 +1,5 @@
-#include "model/FileWrite.h"
-#include "model/HeadlessRun.h"
+#include "results/FileWrite.h"
+#include "run/HeadlessRun.h"
 #include "study/Study.h"
 #include "study/StudyBatch.h"
 

@@ -1,7 +1,7 @@
 // The profile along the machine: its window live during a run and after it, the quality verdict in the
 // window, the summary and the exported files, and the dialog of the criteria's limits.
-#include "model/ProfileExport.h"
-#include "model/QualityVerdict.h"
+#include "results/ProfileExport.h"
+#include "results/QualityVerdict.h"
 #include "run/UnSolveThread.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnProfile.h"

@@ -1,8 +1,8 @@
 // What a run leaves for the engineer: progress, distance and shell in the status bar while it runs,
 // the summary and the results window at its end, and the export of tables and pictures into a folder.
-#include "model/DerivedResults.h"
-#include "model/QualityVerdict.h"
-#include "model/ResultsExport.h"
+#include "results/DerivedResults.h"
+#include "results/QualityVerdict.h"
+#include "results/ResultsExport.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnResults.h"
 #include "ui/UnTemTau.h"

@@ -3,7 +3,7 @@
 // bring a typed value into range; runs in one program repeat a fresh run bit for bit; a run that goes
 // numerically unstable is stopped with advice.
 #include "../model/StateCompare.h"
-#include "model/HeadlessRun.h"
+#include "run/HeadlessRun.h"
 #include "model/TimeStep.h"
 #include "run/UnSolveThread.h"
 #include "ui/NumericEdit.h"

@@ -1,6 +1,6 @@
 #include "BatchOptions.h"
 
-#include "model/ResultsExport.h"
+#include "results/ResultsExport.h"
 
 #include "cases/CaseBatch.h"
 #include "study/Study.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/Model.h"
-#include "model/QualityVerdict.h"
+#include "results/QualityVerdict.h"
 
 #include <string>
 #include <vector>

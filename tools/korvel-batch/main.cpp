@@ -5,11 +5,11 @@
 #include "Version.h"
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
-#include "model/FileWrite.h"
-#include "model/HeadlessRun.h"
-#include "model/KeyFigures.h"
-#include "model/ProfileExport.h"
-#include "model/ResultsExport.h"
+#include "results/FileWrite.h"
+#include "run/HeadlessRun.h"
+#include "results/KeyFigures.h"
+#include "results/ProfileExport.h"
+#include "results/ResultsExport.h"
 #include "study/StudyBatch.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "TestModels.h"
+#include "../model/TestModels.h"
 #include "run/HandOverMailbox.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model.h"
+#include "model/Model.h"
 
 // What casting engineers read first, derived from the temperature field and the nominal steel's
 // solidus and liquidus: shell thickness, metallurgical length, mould-exit shell and surface reheating.

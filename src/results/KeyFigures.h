@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DerivedResults.h"
-#include "Model.h"
+#include "model/Model.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
-#include "model/HeadlessRun.h"
-#include "model/KeyFigures.h"
-#include "model/MachineProfile.h"
-#include "model/ProfileExport.h"
-#include "model/QualityVerdict.h"
+#include "run/HeadlessRun.h"
+#include "results/KeyFigures.h"
+#include "results/MachineProfile.h"
+#include "results/ProfileExport.h"
+#include "results/QualityVerdict.h"
 
 #include <cctype>
 #include <clocale>

@@ -1,6 +1,6 @@
 #include "DerivedResults.h"
 
-#include "SteelProperties.h"
+#include "model/SteelProperties.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "HeadlessRun.h"
+#include "run/HeadlessRun.h"
 
-#include "RunInit.h"
-#include "TimeStep.h"
+#include "model/RunInit.h"
+#include "model/TimeStep.h"
 
 #include <cmath>
 #include <cstdio>

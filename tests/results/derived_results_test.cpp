@@ -1,5 +1,5 @@
-#include "model/HeadlessRun.h"
-#include "model/ResultsExport.h"
+#include "run/HeadlessRun.h"
+#include "results/ResultsExport.h"
 #include "model/SteelProperties.h"
 
 #include <cmath>

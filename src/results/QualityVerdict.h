@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CastingData.h"
+#include "model/CastingData.h"
 #include "KeyFigures.h"
 #include "MachineProfile.h"
 

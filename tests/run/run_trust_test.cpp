@@ -1,10 +1,10 @@
 // A run's result depends only on its inputs: runs in one process repeat a fresh run bit for bit;
 // the files are the same bytes in every locale; a run that goes numerically unstable is stopped.
-#include "StateCompare.h"
-#include "locale_helper.h"
-#include "model/FileWrite.h"
-#include "model/HeadlessRun.h"
-#include "model/ResultsExport.h"
+#include "../model/StateCompare.h"
+#include "../model/locale_helper.h"
+#include "results/FileWrite.h"
+#include "run/HeadlessRun.h"
+#include "results/ResultsExport.h"
 #include "model/RunInit.h"
 
 #include <gtest/gtest.h>
