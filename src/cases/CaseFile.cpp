@@ -40,7 +40,7 @@ std::string ValueCheck(const CaseField& f, double v) {
     case CaseField::Param::SideFlag:
         return IntegerCheck(f.key, v, true);
     default:
-        return {};
+        return BoundaryFieldCheck(f, v);
     }
 }
 
@@ -114,6 +114,7 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
     Case c;
     for (const CaseField& f : CaseFields()) {
         const json::Value* entry = fields->Find(f.key);
+        if (!entry && f.optional) continue;
         if (!entry) {
             error = std::string("нет поля «") + f.key + "»";
             return false;

@@ -36,6 +36,7 @@ void InitialiseRun(Model& m) {
             s.ArmSpacing2[i][j] = s.Hx;
         }
     }
+    if (m.params.Boundary == BoundaryModel::Physical) InitialisePhysical(m);
 }
 
 } // namespace korvel

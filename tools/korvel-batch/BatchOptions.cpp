@@ -58,7 +58,8 @@ std::vector<std::string> OverrideKeys() {
     for (const CastingDataField& f : CastingDataFields())
         keys.emplace_back(f.key);
     std::sort(keys.begin(), keys.end());
-    for (const char* k : {"Dt", "L", "M", "SideFlag"})
+    for (const char* k :
+         {"Dt", "L", "M", "SideFlag", "Boundary", "MouldA", "MouldB", "MouldWater", "SprayWaterT", "Spray"})
         keys.emplace_back(k);
     return keys;
 }
@@ -110,6 +111,16 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 error = "--limit: " + why;
                 return false;
             }
+        } else if (a == "--boundary") {
+            std::string v;
+            if (!next(v)) return false;
+            if (v != "text" && v != "physical") {
+                error = "--boundary: допустимы text (исходные граничные условия) и physical (физические), а "
+                        "не «" +
+                        v + "»";
+                return false;
+            }
+            o.overrides.emplace_back("Boundary", v == "physical" ? 1.0 : 0.0);
         } else if (a == "--sweep") {
             std::string v;
             if (!next(v)) return false;
@@ -190,6 +201,15 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
             }
             const auto v = static_cast<std::int32_t>(value);
             (key == "L" ? m.params.L : key == "M" ? m.params.M : m.params.SideFlag) = v;
+        } else if (const CaseField* f = FindCaseField(key); f && f->optional) {
+            if (std::string why = BoundaryFieldCheck(*f, value); !why.empty()) {
+                error = key + ": " + why;
+                return false;
+            }
+            Case c;
+            c.params = m.params;
+            SetCaseValue(c, *f, value);
+            m.params = c.params;
         } else {
             error = "неизвестный параметр «" + key + "»";
             return false;
