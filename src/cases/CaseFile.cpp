@@ -1,5 +1,6 @@
 #include "CaseFile.h"
 
+#include "CaseSchedule.h"
 #include "JsonReader.h"
 #include "results/FileWrite.h"
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 namespace korvel {
 
@@ -63,7 +65,9 @@ std::string CaseToJson(const Case& c) {
         s += json::Quote(f.key) + ": {\"value\": " + Number(GetCaseValue(c, f)) +
              ", \"unit\": " + json::Quote(f.unit) + "}";
     }
-    s += "\n  }\n}\n";
+    s += "\n  }";
+    if (!c.schedule.Empty()) s += ",\n  \"schedule\": " + ScheduleJsonText(c.schedule);
+    s += "\n}\n";
     return s;
 }
 
@@ -95,7 +99,7 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
         return false;
     }
     for (const auto& [key, v] : doc.members) {
-        if (key != "format" && key != "version" && key != "fields") {
+        if (key != "format" && key != "version" && key != "fields" && key != "schedule") {
             error = "неизвестный раздел «" + key + "»";
             return false;
         }
@@ -152,6 +156,14 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
             return false;
         }
         SetCaseValue(c, f, value->number);
+    }
+    if (doc.Find("schedule")) {
+        // The reader above has checked the text; the schedule is read from the same text.
+        const nlohmann::json whole = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+        if (!whole.is_object() || !ScheduleFromJson(whole.at("schedule"), c.schedule, error)) {
+            if (!whole.is_object()) error = "раздел «schedule» не прочитан";
+            return false;
+        }
     }
     out = c;
     return true;

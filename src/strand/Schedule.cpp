@@ -143,13 +143,13 @@ bool ScheduleConstantOn(const Schedule& s, double t0Min, double t1Min) {
     return true;
 }
 
-std::string CheckSchedule(const Schedule& s) {
+std::string CheckSchedule(const Schedule& s, int firstLine) {
     if (s.points.empty()) return "в расписании нет ни одной точки";
     if (s.points.size() > kMaxSchedulePoints)
         return "в расписании больше " + std::to_string(kMaxSchedulePoints) + " точек";
     for (std::size_t k = 0; k < s.points.size(); ++k) {
         const SchedulePoint& p = s.points[k];
-        const std::string where = Line(k + 2) + ": ";
+        const std::string where = Line(k + static_cast<std::size_t>(firstLine)) + ": ";
         if (!std::isfinite(p.timeMin)) return where + "время должно быть числом";
         if (k > 0 && !(p.timeMin > s.points[k - 1].timeMin))
             return where + "время " + Number(p.timeMin) + " мин не больше времени предыдущей строки (" +

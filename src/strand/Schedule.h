@@ -55,10 +55,10 @@ CastingConditions ScheduleAt(const Schedule& s, double tMin, const CastingData& 
 // Whether the conditions stay the same from t0 to t1 minutes (no change of speed or flow in between).
 bool ScheduleConstantOn(const Schedule& s, double t0Min, double t1Min);
 
-// Empty when the schedule can be used, else a Russian message naming the point: "строка N" where N is
-// the point's line in the CSV form (the first point is line 2), so the same words serve the editor's
-// table and the file. Times must be finite and increasing, speeds above zero, flows not negative.
-std::string CheckSchedule(const Schedule& s);
+// Empty when the schedule can be used, else a Russian message naming the point as "строка N", N being
+// the point's line: firstLine for the first point (2 in the CSV form, whose line 1 is the header; 1 in
+// the editor's table). Times must be finite and increasing, speeds above zero, flows not negative.
+std::string CheckSchedule(const Schedule& s, int firstLine = 2);
 
 // Reads the CSV form. On failure returns false, leaves `out` unchanged and puts the reason, naming the
 // line, into `error` (without the file's name).
