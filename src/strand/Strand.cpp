@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -91,6 +92,7 @@ public:
         }
         StrandOutcome out;
         out.slices = finished_;
+        out.computed = computed_.load();
         if (!failure_.empty()) {
             out.end = StrandEnd::Failed;
             out.message = failure_;
@@ -109,7 +111,7 @@ private:
             if (k > lastMoment_ || Stopping()) return;
             std::vector<SliceSample> samples;
             std::string failure;
-            if (!RunSlice(k, samples, failure)) {
+            if (!Reused(k, samples) && !RunSlice(k, samples, failure)) {
                 std::lock_guard<std::mutex> lock(mutex_);
                 if (!failure.empty() && failure_.empty()) failure_ = failure;
                 halt_.store(true);
@@ -117,6 +119,45 @@ private:
             }
             Deliver(k, std::move(samples));
         }
+    }
+
+    // The conditions under which slice k travels when they hold still all its way, else false.
+    bool SteadyConditions(long long k, CastingConditions& c) const {
+        if (!o_.reuseSteadySlices) return false;
+        const double entry = static_cast<double>(k) * o_.launch;
+        c = ScheduleAt(schedule_, entry / 60, base_.data);
+        // Its way: to the end of the followed strand at that speed, one interval more, or the casting's end.
+        const double way = length_ / (c.vlit / 60) + 2 * o_.launch;
+        const double end = std::min(entry + way, static_cast<double>(lastMoment_) * o_.launch);
+        return std::isfinite(way) && ScheduleConstantOn(schedule_, entry / 60, end / 60);
+    }
+
+    // Takes the samples of slice k from a slice computed under the same steady conditions.
+    bool Reused(long long k, std::vector<SliceSample>& out) {
+        CastingConditions c;
+        if (!SteadyConditions(k, c)) return false;
+        const std::size_t needed = static_cast<std::size_t>(lastMoment_ - k + 1);
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = steady_.find(Key(c));
+        if (it == steady_.end() || (!it->second.complete && it->second.samples.size() < needed)) return false;
+        const std::vector<SliceSample>& v = it->second.samples;
+        out.assign(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(std::min(needed, v.size())));
+        return true;
+    }
+
+    // Remembers a computed slice that travelled under steady conditions.
+    void RememberSteady(long long k, const std::vector<SliceSample>& samples, bool complete) {
+        CastingConditions c;
+        if (!SteadyConditions(k, c)) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        Steady& e = steady_[Key(c)];
+        if (e.complete || e.samples.size() >= samples.size()) return;
+        e.samples = samples;
+        e.complete = complete;
+    }
+
+    static std::array<double, 5> Key(const CastingConditions& c) {
+        return {c.vlit, c.q[0], c.q[1], c.q[2], c.q[3]};
     }
 
     // One slice from its entry at k launch intervals to where it leaves the followed strand or the
@@ -127,6 +168,7 @@ private:
         m.params = base_.params;
         SizeState(m);
         InitialiseRun(m);
+        ++computed_;
         const double dt = m.params.Dt;
         const double entry = static_cast<double>(k) * o_.launch;
         // The entry's own speed, so that a slice of a constant schedule runs at one speed throughout.
@@ -149,8 +191,12 @@ private:
                 tracker.Step(m);
             }
             out.push_back(Sample(m, tracker));
-            if (m.Z() > length_) break;
+            if (m.Z() > length_) {
+                RememberSteady(k, out, true);
+                return true;
+            }
         }
+        RememberSteady(k, out, false);
         return true;
     }
 
@@ -247,6 +293,12 @@ private:
     long long firstLive_ = 0;  // slices before it have left the strand and been let go
     long long finished_ = 0;
     std::string failure_;
+    struct Steady {
+        std::vector<SliceSample> samples;
+        bool complete = false; // it left the followed strand (not cut by the casting's end)
+    };
+    std::map<std::array<double, 5>, Steady> steady_; // computed slices under steady conditions
+    std::atomic<long long> computed_{0};
 };
 
 } // namespace

@@ -31,6 +31,9 @@ struct StrandOptions {
     std::vector<double> pyrometers; // m from the meniscus; empty: DefaultPyrometers of the case
     QualityLimits limits;
     int jobs = 0; // threads; 0: one per core
+    // Slices whose whole way through the strand falls in a stretch of the schedule that holds still are
+    // alike to the last bit: compute one and take its figures for the others (false: compute every one).
+    bool reuseSteadySlices = true;
 };
 
 // The most slices a strand may hold in its whole casting.
@@ -75,8 +78,9 @@ enum class StrandEnd { Finished, Stopped, Failed };
 
 struct StrandOutcome {
     StrandEnd end = StrandEnd::Finished;
-    std::string message;  // why a slice failed (Russian)
-    long long slices = 0; // slices computed
+    std::string message;    // why a slice failed (Russian)
+    long long slices = 0;   // slices in the strand's casting
+    long long computed = 0; // of them computed (the others taken from a slice alike)
 };
 
 // The strand at a moment as a profile along the machine (for ProfileAt and the verdict).

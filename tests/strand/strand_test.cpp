@@ -172,6 +172,30 @@ TEST(Strand, SlowDownShortensTheCraterAndCoolsTheSurfaceThenRecovers) {
     EXPECT_NEAR(at(30).pyrometers[0].surfaceX, surfaceBefore, 0.5);
 }
 
+// Slices that travel under conditions that hold still are taken from one computed alike: the strand is
+// the same to the last bit as when every slice is computed.
+TEST(Strand, SteadySlicesTakenFromOneAlikeAreTheSameBits) {
+    Model base = Coarse();
+    Schedule s;
+    s.points = {{0, 2.0}, {3, 2.0}, {3.5, 1.5}};
+    StrandOptions o;
+    o.length = 3;
+    o.durationMin = 6;
+    const std::vector<StrandMoment> reused = RunAll(base, s, o);
+    o.reuseSteadySlices = false;
+    const std::vector<StrandMoment> computed = RunAll(base, s, o);
+    ASSERT_EQ(reused.size(), computed.size());
+    for (std::size_t k = 0; k < reused.size(); ++k) {
+        ASSERT_EQ(reused[k].slices.size(), computed[k].slices.size()) << "moment " << k;
+        for (std::size_t j = 0; j < reused[k].slices.size(); ++j) {
+            const ProfilePoint &a = reused[k].slices[j].at, &b = computed[k].slices[j].at;
+            EXPECT_TRUE(a.z == b.z && a.surfaceX == b.surfaceX && a.corner == b.corner && a.centre == b.centre &&
+                        a.shellX == b.shellX)
+                << "moment " << k << " slice " << j;
+        }
+    }
+}
+
 TEST(Strand, RefusesWhatCannotRun) {
     Model base = Coarse();
     StrandOptions o;
