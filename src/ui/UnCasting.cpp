@@ -53,6 +53,7 @@ std::string LocalPath(const QString& path) {
 QValueAxis* Axis(QChart* chart, Qt::Alignment where, const QString& title) {
     auto* axis = new QValueAxis(chart);
     axis->setTitleText(title);
+    axis->setLabelFormat(QStringLiteral("%g"));
     chart->addAxis(axis, where);
     return axis;
 }
@@ -69,6 +70,8 @@ QLineSeries* Line(QChart* chart, const QString& name, QValueAxis* x, QValueAxis*
 QChartView* MakeView(QWidget* parent, const QString& title, const QString& name) {
     auto* chart = new QChart;
     chart->setTitle(title);
+    chart->setLocalizeNumbers(true);
+    chart->legend()->setAlignment(Qt::AlignBottom);
     auto* view = new QChartView(chart, parent);
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
@@ -160,6 +163,7 @@ TFormCasting::TFormCasting(QWidget* parent) : QWidget(parent) {
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(1, 3);
+    split->setSizes({380, 1000});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split);
 
