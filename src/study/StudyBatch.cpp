@@ -11,15 +11,13 @@
 
 namespace korvel {
 
-bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& error) {
-    study = Study();
-    study.base = r.base;
-    study.maxSteps = r.maxSteps;
-    for (const auto& [key, value] : r.overrides) {
+bool ApplyCaseOverrides(Case& c, const std::vector<std::pair<std::string, double>>& overrides,
+                        const char* context, std::string& error) {
+    for (const auto& [key, value] : overrides) {
         const CaseField* f = FindCaseField(key);
         if (!f) {
-            error = "неизвестный параметр «" + key +
-                    "» (вместе с --sweep значения KEY=VALUE задаются, как в окне исходных данных:";
+            error = "неизвестный параметр «" + key + "» (вместе с " + std::string(context) +
+                    " значения KEY=VALUE задаются, как в окне исходных данных:";
             for (const CaseField& cf : CaseFields())
                 error += std::string(" ") + cf.key;
             error += ")";
@@ -30,8 +28,16 @@ bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& erro
             error = key + ": нужно целое число, а не " + std::to_string(value);
             return false;
         }
-        SetCaseValue(study.base, *f, value);
+        SetCaseValue(c, *f, value);
     }
+    return true;
+}
+
+bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& error) {
+    study = Study();
+    study.base = r.base;
+    study.maxSteps = r.maxSteps;
+    if (!ApplyCaseOverrides(study.base, r.overrides, "--sweep", error)) return false;
     for (const std::string& text : r.sweeps) {
         StudyInput in;
         std::string why;
