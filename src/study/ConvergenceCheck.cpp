@@ -158,11 +158,8 @@ ConvergenceReport EvaluateConvergence(const ConvergencePlan& plan, const std::ve
         if (it == rows.end()) {
             r.complete = false;
             r.rows[k].index = run;
-            r.rows[k].status = StudyRunStatus::Stopped;
-            r.rows[k].message = "расчет не выполнялся";
-            r.rows[k].figures.tau = NAN;
-            r.rows[k].figures.maxReheat = NAN;
-            r.rows[k].figures.centreTemperature = NAN;
+            r.rows[k].status = StudyRunStatus::Refused;
+            r.rows[k].message = "расчет не выполнялся: проверка прервана";
             continue;
         }
         r.rows[k] = *it;
@@ -174,32 +171,37 @@ ConvergenceReport EvaluateConvergence(const ConvergencePlan& plan, const std::ve
         FigureConvergence fc;
         fc.figure = &f;
         for (int k = 0; k < kConvergenceRuns; ++k)
-            fc.values[k] =
-                HasFigures(r.rows[k]) && r.rows[k].message.empty() ? f.get(r.rows[k].figures) : NAN;
-        auto nodes = [&](int k) { return double(plan.params[k].L) * double(plan.params[k].M); };
+            fc.values[k] = HasFigures(r.rows[k]) ? f.get(r.rows[k].figures) : NAN;
+        // A grid whose run failed counts as missing: the estimate then rests on the other two.
+        auto nodes = [&](int k) {
+            const ModelParams& p = HasFigures(r.rows[k]) ? plan.params[k] : plan.params[kRunBase];
+            return double(p.L) * double(p.M);
+        };
         EstimateGridError(fc.values[kRunCoarse], fc.values[kRunBase], fc.values[kRunFine], nodes(kRunCoarse),
                           nodes(kRunBase), nodes(kRunFine), fc.gridError, fc.order, fc.estimate);
         fc.stepDifference = fc.values[kRunBase] - fc.values[kRunHalfStep];
         r.figures.push_back(fc);
     }
-    bool verdicts = true;
-    for (const StudyRow& row : r.rows)
-        verdicts = verdicts && !row.verdict.empty() && row.verdict.size() == r.rows[kRunBase].verdict.size();
-    if (verdicts) {
-        for (std::size_t c = 0; c < r.rows[kRunBase].verdict.size(); ++c) {
-            CriterionConvergence cc;
-            for (int k = 0; k < kConvergenceRuns; ++k)
-                cc.runs[k] = r.rows[k].verdict[c];
-            cc.base = cc.runs[kRunBase];
-            const CriterionState s = cc.base.state;
-            const bool grid = cc.runs[kRunCoarse].state != s || cc.runs[kRunFine].state != s;
-            const bool step = cc.runs[kRunHalfStep].state != s;
-            cc.dependence = grid && step ? CriterionDependence::GridAndStep
-                            : grid       ? CriterionDependence::Grid
-                            : step       ? CriterionDependence::Step
-                                         : CriterionDependence::None;
-            r.criteria.push_back(cc);
+    // The criteria as the runs that gave a verdict judged them; a run that failed has none and is left
+    // out of the comparison (its column shows no value and "не достигнуто").
+    const std::size_t count = r.rows[kRunBase].verdict.size();
+    for (std::size_t c = 0; c < count; ++c) {
+        CriterionConvergence cc;
+        std::array<bool, kConvergenceRuns> judged{};
+        for (int k = 0; k < kConvergenceRuns; ++k) {
+            judged[k] = r.rows[k].verdict.size() == count;
+            cc.runs[k] =
+                judged[k] ? r.rows[k].verdict[c] : CriterionResult{r.rows[kRunBase].verdict[c].criterion};
         }
+        cc.base = cc.runs[kRunBase];
+        auto differs = [&](int k) { return judged[k] && cc.runs[k].state != cc.base.state; };
+        const bool grid = differs(kRunCoarse) || differs(kRunFine);
+        const bool step = differs(kRunHalfStep);
+        cc.dependence = grid && step ? CriterionDependence::GridAndStep
+                        : grid       ? CriterionDependence::Grid
+                        : step       ? CriterionDependence::Step
+                                     : CriterionDependence::None;
+        r.criteria.push_back(cc);
     }
     return r;
 }

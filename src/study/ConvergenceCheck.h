@@ -14,8 +14,8 @@
 //     the extrapolated value f_ext = f1 + (f1 - f2) / (r21^p - 1), and the error of the case's run
 //     f2 - f_ext = e21 * r21^p / (r21^p - 1), p taken no lower than 0.5 so that the estimate stays
 //     finite. Otherwise (the values oscillate or the change does not shrink, or there are only two
-//     distinct grids at the ends of 4..100) the largest difference between neighbouring grids, signed
-//     as that difference from the case's run.
+//     grids: at the ends of 4..100, or where the run on a grid failed) the largest difference between
+//     neighbouring grids, signed as that difference from the case's run.
 //   - step: the difference between the case's run and the run at half the step.
 // A criterion of the verdict whose judgement is not the same on the three grids depends on the grid;
 // one whose judgement differs between the case's step and half of it depends on the step. No Qt: the
@@ -77,7 +77,7 @@ struct ConvergenceReport {
     ConvergencePlan plan;
     std::array<StudyRow, kConvergenceRuns> rows; // one per column
     std::vector<FigureConvergence> figures;      // every key figure but the process time
-    std::vector<CriterionConvergence> criteria;  // empty when a run did not give a verdict
+    std::vector<CriterionConvergence> criteria;  // empty when the case's own run gave no verdict
     bool complete = false;                       // every run completed
 };
 

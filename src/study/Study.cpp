@@ -300,8 +300,19 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
                  : out.end == RunEnd::Stopped ? StudyRunStatus::Stopped
                                               : StudyRunStatus::NotFinite;
     if (row.status == StudyRunStatus::NotFinite) {
-        row.message = "после шага " + std::to_string(out.steps) +
-                      " поле температур или концентраций перестало быть числом; расчет остановлен";
+        // A temperature outside the physical range is an unstable run, not a field that stopped being a
+        // number: the row says which, with the advice the single run gives (numbers with a decimal
+        // point: the message goes into files).
+        std::string z, dt;
+        AppendNumber(z, std::round(m.data.Vlit / 60 * m.state.Tau * 100) / 100);
+        AppendNumber(dt, m.params.Dt / 2);
+        row.message = out.end == RunEnd::Unstable
+                          ? "на шаге " + std::to_string(out.steps) + " (" + z +
+                                " м от мениска) температура вышла за физически возможные пределы: расчет "
+                                "численно неустойчив и остановлен; помогает шаг вдвое меньше (" +
+                                dt + " с) или более грубая сетка"
+                          : "после шага " + std::to_string(out.steps) +
+                                " поле температур или концентраций перестало быть числом; расчет остановлен";
         return row;
     }
     row.figures = ComputeKeyFigures(m, tracker.Results(m), out.end == RunEnd::Finished);
