@@ -169,3 +169,29 @@ TEST(ConvergenceCheckRuns, EveryRunIsTheCaseAloneAndFlipsAreFlagged) {
     EXPECT_NE(csv.find("\ncriterion,mouldExitShell,"), std::string::npos) << csv;
     EXPECT_NE(csv.find("grid-"), std::string::npos) << csv;
 }
+
+TEST(ConvergenceCheckRuns, AnUnstableGridIsLeftOutAndSaysSo) {
+    // A thin, fast strand: on 80 x 80 nodes at 0.5 s the run becomes unstable a few steps in.
+    Case c;
+    c.window.DlomX = c.window.DlomY = 130;
+    c.window.C = 0.42;
+    c.window.Vlit = 2.0;
+    c.window.Lkrist = 0.715;
+    c.window.T0 = 1520;
+    c.window.Vp = 0.2;
+    c.params.L = c.params.M = 40;
+    const ConvergenceReport r = Check(c, QualityLimits());
+    EXPECT_FALSE(r.complete);
+    const StudyRow& fine = r.rows[kRunFine];
+    ASSERT_EQ(fine.status, StudyRunStatus::NotFinite);
+    EXPECT_NE(fine.message.find("неустойчив"), std::string::npos) << fine.message;
+    EXPECT_NE(fine.message.find("0.25 с"), std::string::npos) << fine.message;
+    EXPECT_EQ(r.rows[kRunCoarse].status, StudyRunStatus::Completed);
+    // The grid error from the two grids left; the criteria compared without the failed run.
+    const FigureConvergence& centre = r.figures.back();
+    ASSERT_STREQ(centre.figure->key, "centreTemperature");
+    EXPECT_EQ(centre.estimate, GridEstimate::LargestDifference);
+    EXPECT_EQ(centre.gridError, centre.values[kRunBase] - centre.values[kRunCoarse]);
+    ASSERT_EQ(r.criteria.size(), r.rows[kRunBase].verdict.size());
+    EXPECT_EQ(r.criteria[0].runs[kRunFine].state, CriterionState::NotReached);
+}
