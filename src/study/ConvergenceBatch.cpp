@@ -1,6 +1,6 @@
 #include "ConvergenceBatch.h"
 
-#include "StudyBatch.h"
+#include "cases/Overrides.h"
 #include "results/FileWrite.h"
 #include "run/HeadlessRun.h"
 
@@ -14,7 +14,7 @@ namespace korvel {
 int RunBatchConvergence(const BatchConvergenceRequest& r, std::FILE* out, std::FILE* err) {
     Case c = r.base;
     std::string error;
-    if (!ApplyCaseOverrides(c, r.overrides, "--convergence", error)) {
+    if (!ApplyOverridesToCase(r.overrides, c, error)) {
         std::fprintf(err, "korvel-batch: %s\n", error.c_str());
         return 2;
     }

@@ -14,7 +14,7 @@ namespace korvel {
 
 struct BatchConvergenceRequest {
     Case base;                                             // the case to check
-    std::vector<std::pair<std::string, double>> overrides; // KEY=VALUE: case fields, window units
+    std::vector<std::pair<std::string, double>> overrides; // KEY=VALUE: case or model keys
     QualityLimits limits;
     int jobs = 0;    // threads; 0: one per core (never more than the runs)
     std::string out; // the CSV file; empty: none

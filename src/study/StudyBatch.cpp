@@ -1,5 +1,6 @@
 #include "StudyBatch.h"
 
+#include "cases/Overrides.h"
 #include "results/FileWrite.h"
 
 #include <cerrno>
@@ -11,33 +12,11 @@
 
 namespace korvel {
 
-bool ApplyCaseOverrides(Case& c, const std::vector<std::pair<std::string, double>>& overrides,
-                        const char* context, std::string& error) {
-    for (const auto& [key, value] : overrides) {
-        const CaseField* f = FindCaseField(key);
-        if (!f) {
-            error = "неизвестный параметр «" + key + "» (вместе с " + std::string(context) +
-                    " значения KEY=VALUE задаются, как в окне исходных данных:";
-            for (const CaseField& cf : CaseFields())
-                error += std::string(" ") + cf.key;
-            error += ")";
-            return false;
-        }
-        if (!f->window && f->param != CaseField::Param::Dt &&
-            (value != std::floor(value) || std::fabs(value) > 1e9)) {
-            error = key + ": нужно целое число, а не " + std::to_string(value);
-            return false;
-        }
-        SetCaseValue(c, *f, value);
-    }
-    return true;
-}
-
 bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& error) {
     study = Study();
     study.base = r.base;
     study.maxSteps = r.maxSteps;
-    if (!ApplyCaseOverrides(study.base, r.overrides, "--sweep", error)) return false;
+    if (!ApplyOverridesToCase(r.overrides, study.base, error)) return false;
     for (const std::string& text : r.sweeps) {
         StudyInput in;
         std::string why;

@@ -23,11 +23,6 @@ struct BatchStudyRequest {
     std::string out; // the CSV file; empty: the standard output
 };
 
-// Applies KEY=VALUE overrides to a case (case fields in the data window's units). False with a Russian
-// message naming the key on an unknown key or a grid that is not a whole number.
-bool ApplyCaseOverrides(Case& c, const std::vector<std::pair<std::string, double>>& overrides,
-                        const char* context, std::string& error);
-
 // Builds the study: the overrides applied to the base case (as case fields in the data window's
 // units), then the varied inputs. False with a Russian message naming the option on a bad piece.
 bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& error);

@@ -238,7 +238,6 @@ private:
     void shutdownRun();
     // The verdict's lines for the summary of the run, and the profile's files in dir.
     QStringList verdictLines() const;
-    QString saveProfileResults(const QString& dir);
 
     korvel::Model& m_model;
     korvel::CastingData m_castingData;
