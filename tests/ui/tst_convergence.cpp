@@ -1,5 +1,5 @@
 // The convergence check window: a check run in the background whose report is the Qt-free check's to
-// the last bit, its tables with the locale's separator, its CSV, a bad case refused, closing while it
+// the last bit, its tables with the locale's separator, its CSV, a bad case refused, cancel, closing while it
 // runs, and the main window's "Сервис" entry that checks the case on screen.
 #include "study/ConvergenceCheck.h"
 #include "ui/UnConvergence.h"
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(messages.isEmpty());
     }
 
-    void badCaseIsRefusedAndClosingWhileRunningEndsTheCheck() {
+    void badCaseIsRefusedCancelAndClosingWhileRunningEndTheCheck() {
         w->SetCaseSource([] {
             korvel::Case c = SmallCase();
             c.window.Vlit = 0;
@@ -112,7 +112,16 @@ private slots:
         QVERIFY(!w->Running());
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].endsWith("Проверка сходимости не запущена."), qPrintable(messages[0]));
+        // Cancelled: the runs going end, the report says so and the window is ready again.
         w->SetCaseSource([] { return korvel::Case(); });
+        QSignalSpy finished(w.get(), &TFormConvergence::Finished);
+        w->Start();
+        QVERIFY(w->Running());
+        w->Cancel();
+        QVERIFY(!w->ButtonCancel->isEnabled());
+        QVERIFY(finished.wait(120000));
+        QVERIFY2(w->LabelState->text().startsWith("Проверка прервана"), qPrintable(w->LabelState->text()));
+        QVERIFY(w->ButtonStart->isEnabled());
         w->Start();
         QVERIFY(w->Running());
         w.reset(); // must cancel and wait for the runs going, not crash or hang
