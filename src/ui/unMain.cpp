@@ -7,6 +7,7 @@
 #include "UnAbout.h"
 #include "UnCaseFile.h"
 #include "UnCompare.h"
+#include "UnConvergence.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnProfile.h"
@@ -169,6 +170,14 @@ void TFormMain::createActions() {
     ServisStudy->setToolTip(QStringLiteral("Серия расчетов с изменением одного или двух параметров"));
     ServisStudy->setStatusTip(ServisStudy->toolTip());
     connect(ServisStudy, &QAction::triggered, this, &TFormMain::ServisStudyExecute);
+    ServisConvergence = new QAction(QStringLiteral("Проверка сходимости"), this);
+    ServisConvergence->setObjectName(QStringLiteral("ServisConvergence"));
+    ServisConvergence->setProperty("category", QLatin1String("Servis"));
+    ServisConvergence->setToolTip(
+        QStringLiteral("Расчет варианта на грубой и мелкой сетке и с половинным шагом: насколько итоги и "
+                       "критерии качества зависят от сетки и шага"));
+    ServisConvergence->setStatusTip(ServisConvergence->toolTip());
+    connect(ServisConvergence, &QAction::triggered, this, &TFormMain::ServisConvergenceExecute);
     // The pause button stays down while pressed; menu entry and button share that state.
     ActionsPause->setCheckable(true);
 
@@ -202,6 +211,7 @@ void TFormMain::createMenus() {
     servis->addAction(ServisParamMod);
     servis->addAction(ServisQuality);
     servis->addAction(ServisStudy);
+    servis->addAction(ServisConvergence);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
     window->setObjectName(QStringLiteral("MenuWindow"));
@@ -480,6 +490,22 @@ void TFormMain::ServisStudyExecute() {
         addChild(FormStudy);
     }
     showMaximizedChild(FormStudy);
+}
+
+void TFormMain::ServisConvergenceExecute() {
+    if (!FormConvergence) {
+        FormConvergence = new TFormConvergence;
+        FormConvergence->SetCaseSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            return c;
+        });
+        FormConvergence->SetLimitsSource([this] { return m_qualityLimits; });
+        FormConvergence->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        addChild(FormConvergence);
+    }
+    showMaximizedChild(FormConvergence);
 }
 
 bool TFormMain::OpenStudyCase(const korvel::Case& c, int run) {
