@@ -342,6 +342,7 @@ void TFormCasting::Start() {
     korvel::Model base = m_modelSource ? m_modelSource() : korvel::Model{};
     o.launch = launch;
     o.durationMin = duration;
+    if (m_limitsSource) o.limits = m_limitsSource();
     if (problem.isEmpty())
         if (const std::string why = korvel::CheckStrand(base, s, o); !why.empty())
             problem = QString::fromStdString(why);

@@ -34,6 +34,9 @@ public:
     // The case the strand runs with: casting data as accepted and the model parameters.
     using ModelSource = std::function<korvel::Model()>;
     void SetModelSource(ModelSource source) { m_modelSource = std::move(source); }
+    // The limits the quality criteria are judged by; by default the built-in ones.
+    using LimitsSource = std::function<korvel::QualityLimits()>;
+    void SetLimitsSource(LimitsSource source) { m_limitsSource = std::move(source); }
     // How a message is shown; by default a warning box.
     using MessageHandler = std::function<void(const QString&)>;
     void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
@@ -95,6 +98,7 @@ private:
     void stopThread();
 
     ModelSource m_modelSource;
+    LimitsSource m_limitsSource;
     MessageHandler m_messageHandler;
     FileChooser m_fileChooser;
     int m_jobs = 0;

@@ -38,6 +38,7 @@ class TfmQuality;
 class TSolveThread;
 class TfmParamMod;
 class TFormStudy;
+class TFormConvergence;
 namespace korvel {
 struct Case;
 }
@@ -127,6 +128,8 @@ public:
     TFormStudy* FormStudy = nullptr;
     // The casting dynamics window (the whole strand under a schedule), created at its first use.
     TFormCasting* FormCasting = nullptr;
+    // The convergence check window, created at its first use.
+    TFormConvergence* FormConvergence = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -153,6 +156,7 @@ public:
     QAction* ServisQuality = nullptr;
     QAction* ServisStudy = nullptr;
     QAction* ServisCasting = nullptr;
+    QAction* ServisConvergence = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
     // The profile along the machine and the quality verdict of the latest run with results, and the
@@ -194,6 +198,8 @@ public slots:
     // The casting schedule of the case on screen (saved in case files), and setting it from a case.
     const korvel::Schedule& CaseSchedule() const { return m_caseSchedule; }
     void SetCaseSchedule(const korvel::Schedule& s);
+    // Shows the convergence check window.
+    void ServisConvergenceExecute();
     // Puts a case into the data window and the model parameters (not while a run is going).
     bool OpenStudyCase(const korvel::Case& c, int run);
     // Puts model parameters into the model and the parameters dialog; a new grid re-sizes the state,

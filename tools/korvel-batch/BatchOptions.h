@@ -30,6 +30,7 @@ struct BatchOptions {
     double durationMin = 60;        // --duration MIN
     std::vector<double> pyrometers; // --pyrometers z1,z2,.. (m)
     bool strandOptionGiven = false; // --launch, --duration or --pyrometers given
+    bool convergence = false;       // --convergence: the case on coarser and finer grids and half the step
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.
