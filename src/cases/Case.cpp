@@ -1,5 +1,7 @@
 #include "Case.h"
 
+#include <cmath>
+
 namespace korvel {
 
 namespace {
@@ -44,6 +46,12 @@ const std::vector<CaseField> kFields = {
     {"L", "", "Узлы по X", nullptr, P::L},
     {"M", "", "Узлы по Y", nullptr, P::M},
     {"SideFlag", "", "Сторона (+1 или -1)", nullptr, P::SideFlag},
+    {"Boundary", "", "Граничные условия (0 исходные, 1 физические)", nullptr, P::Boundary, true},
+    {"MouldA", "МВт/м2", "Кристаллизатор: A", nullptr, P::MouldA, true},
+    {"MouldB", "МВт/(м2·с^0,5)", "Кристаллизатор: B", nullptr, P::MouldB, true},
+    {"MouldWater", "м3/ч", "Расход воды кристаллизатора", nullptr, P::MouldWater, true},
+    {"SprayWaterT", "°C", "Температура воды ЗВО", nullptr, P::SprayWaterT, true},
+    {"Spray", "", "Формула ЗВО (0 Nozaki, 1 Bolle-Moureau, 2 Sasaki)", nullptr, P::Spray, true},
 };
 
 } // namespace
@@ -69,6 +77,18 @@ double GetCaseValue(const Case& c, const CaseField& f) {
         return c.params.M;
     case P::SideFlag:
         return c.params.SideFlag;
+    case P::Boundary:
+        return static_cast<double>(c.params.Boundary);
+    case P::MouldA:
+        return c.params.MouldA;
+    case P::MouldB:
+        return c.params.MouldB;
+    case P::MouldWater:
+        return c.params.MouldWater;
+    case P::SprayWaterT:
+        return c.params.SprayWaterT;
+    case P::Spray:
+        return static_cast<double>(c.params.Spray);
     case P::None:
         break;
     }
@@ -93,8 +113,53 @@ void SetCaseValue(Case& c, const CaseField& f, double v) {
     case P::SideFlag:
         c.params.SideFlag = static_cast<std::int32_t>(v);
         break;
+    case P::Boundary:
+        c.params.Boundary = static_cast<BoundaryModel>(static_cast<std::int32_t>(v));
+        break;
+    case P::MouldA:
+        c.params.MouldA = v;
+        break;
+    case P::MouldB:
+        c.params.MouldB = v;
+        break;
+    case P::MouldWater:
+        c.params.MouldWater = v;
+        break;
+    case P::SprayWaterT:
+        c.params.SprayWaterT = v;
+        break;
+    case P::Spray:
+        c.params.Spray = static_cast<SprayLaw>(static_cast<std::int32_t>(v));
+        break;
     case P::None:
         break;
+    }
+}
+
+std::string BoundaryFieldCheck(const CaseField& f, double v) {
+    const std::string name = std::string("поле «") + f.key + "»";
+    switch (f.param) {
+    case P::Boundary:
+        if (v != 0 && v != 1) return name + " должно быть 0 (исходные) или 1 (физические)";
+        return {};
+    case P::Spray:
+        if (v != std::floor(v) || v < 0 || v >= kSprayLawCount)
+            return name + " должно быть 0, 1 или 2 (номер формулы)";
+        return {};
+    case P::MouldA:
+        if (!(v > 0 && v <= 20)) return name + " должно быть больше 0 и не больше 20 МВт/м2";
+        return {};
+    case P::MouldB:
+        if (!(v >= 0 && v <= 10)) return name + " должно быть от 0 до 10 МВт/(м2·с^0,5)";
+        return {};
+    case P::MouldWater:
+        if (!(v > 0 && v <= 10000)) return name + " должно быть больше 0 и не больше 10000 м3/ч";
+        return {};
+    case P::SprayWaterT:
+        if (!(v >= 0 && v < 100)) return name + " должно быть от 0 до 100 °C";
+        return {};
+    default:
+        return {};
     }
 }
 

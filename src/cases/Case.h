@@ -9,6 +9,7 @@
 #include "model/ModelParams.h"
 #include "strand/Schedule.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -26,10 +27,26 @@ struct CaseField {
     const char* unit;    // the unit the value is given in, e.g. "м/мин" ("" for a count)
     const char* caption; // a short Russian caption for tables and choosers
     double DataWindowValues::*window = nullptr; // the data-window field, or nullptr for a parameter
-    enum class Param { None, Dt, L, M, SideFlag } param = Param::None;
+    enum class Param {
+        None,
+        Dt,
+        L,
+        M,
+        SideFlag,
+        Boundary,
+        MouldA,
+        MouldB,
+        MouldWater,
+        SprayWaterT,
+        Spray
+    } param = Param::None;
+    // An optional field may be missing from a case file: the case then keeps its default (the
+    // boundary model's fields, absent from files written before them).
+    bool optional = false;
 };
 
-// Every input of a case, in the data window's order, then Dt, L, M, SideFlag.
+// Every input of a case, in the data window's order, then Dt, L, M, SideFlag, then the boundary model
+// (Boundary: 0 the original, 1 the physical) and the physical model's inputs.
 const std::vector<CaseField>& CaseFields();
 
 // The field with this key, or nullptr.
@@ -38,6 +55,10 @@ const CaseField* FindCaseField(std::string_view key);
 double GetCaseValue(const Case& c, const CaseField& f);
 // Sets the value; L, M and SideFlag take the value as an integer (the caller checks it is whole).
 void SetCaseValue(Case& c, const CaseField& f, double v);
+
+// Why the value v cannot be taken for one of the boundary model's fields (a message naming the field),
+// or empty; empty for every other field.
+std::string BoundaryFieldCheck(const CaseField& f, double v);
 
 // The model a case runs with: the data window's values accepted into the casting data (as "Принять"
 // does), and the parameters. The state is left empty: a run sizes and initialises it.

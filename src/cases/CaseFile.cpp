@@ -46,7 +46,7 @@ std::string ValueCheck(const CaseField& f, double v) {
     case CaseField::Param::SideFlag:
         return IntegerCheck(f.key, v, true);
     default:
-        return {};
+        return BoundaryFieldCheck(f, v);
     }
 }
 
@@ -134,6 +134,7 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
     Case c;
     for (const CaseField& f : CaseFields()) {
         const auto entry = fields->find(f.key);
+        if (entry == fields->end() && f.optional) continue;
         if (entry == fields->end()) {
             error = std::string("нет поля «") + f.key + "»";
             return false;

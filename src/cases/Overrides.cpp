@@ -43,6 +43,14 @@ std::string Number(double v) {
 }
 
 bool WholeParameter(const std::string& key, double value, std::string& error) {
+    // The boundary model's fields have checks of their own (whole or not).
+    if (const CaseField* f = FindCaseField(key); f && f->optional) {
+        if (std::string why = BoundaryFieldCheck(*f, value); !why.empty()) {
+            error = key + ": " + why;
+            return false;
+        }
+        return true;
+    }
     if (!std::isfinite(value) || value != std::floor(value) || std::fabs(value) > 1e9) {
         error = key + ": нужно целое число, а не " + Number(value);
         return false;
@@ -165,6 +173,11 @@ std::string OverrideKeysHelp() {
   Dt                        с         шаг по времени
   L M                       узлы      число узлов сетки, 4..100
   SideFlag                  +1/-1     сторона сечения: короткий / длинный радиус
+  Boundary                  0/1       граничные условия: исходные / физические (или --boundary)
+  MouldA MouldB             МВт/м2    тепловой поток кристаллизатора q = A - B·√t (B в МВт/(м2·с^0,5))
+  MouldWater                м3/ч      расход воды кристаллизатора
+  SprayWaterT               °C        температура воды ЗВО
+  Spray                     0/1/2     формула ЗВО: Nozaki / Bolle-Moureau / Sasaki
   Одну величину задают одним из ее имен (HalfX и DlomX вместе — ошибка).
 )";
 }

@@ -20,13 +20,17 @@ double MouldSurface(double t0, double lkrist, double z) {
 
 // Convection and radiation to the surroundings beyond the secondary-cooling zone.
 double AirCoefficient(const ModelState& s, double t) {
-    const double eps = 1 / (1 / s.EpsSurf + kSecondEmissivity - 1);
-    const double a = t + 273;
-    const double b = s.Tenv + 273;
-    return (0.06 * t + 10) * s.KFace +
-           kStefanBoltzmann * eps * ((a * a) * (a * a) - (b * b) * (b * b)) / (t - s.Tenv);
+    return AirLaw(t, s.Tenv, s.EpsSurf, s.KFace);
 }
 } // namespace
+
+double AirLaw(double t, double tenv, double epsSurf, double kface) {
+    const double eps = 1 / (1 / epsSurf + kSecondEmissivity - 1);
+    const double a = t + 273;
+    const double b = tenv + 273;
+    return (0.06 * t + 10) * kface +
+           kStefanBoltzmann * eps * ((a * a) * (a * a) - (b * b) * (b * b)) / (t - tenv);
+}
 
 double SprayCoefficient(double q, double nn) {
     if (nn == 0) return kSprayBase;

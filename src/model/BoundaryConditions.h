@@ -12,6 +12,10 @@ constexpr double kMouldReference = 160;
 // no nozzles sprays nothing and keeps the bare 293.19.
 double SprayCoefficient(double q, double nn);
 
+// Air cooling of a surface at t °C: natural convection (0.06·t + 10)·kface plus radiation with the
+// surface emissivity epsSurf to surroundings at tenv °C, W/(m²·K).
+double AirLaw(double t, double tenv, double epsSurf, double kface);
+
 // Start of a step, from the distance before the advance: Tenv and EpsSurf of the zone.
 void ZoneScalarsAtStepStart(Model& m);
 

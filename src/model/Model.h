@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CastingData.h"
+#include "EnthalpyStep.h"
 #include "ModelParams.h"
 #include "ModelState.h"
 #include "StepCache.h"
@@ -23,6 +24,8 @@ struct Model {
     ModelState state;
     // Values a time step remembers between and within steps; derived, never part of the results.
     mutable StepCache cache;
+    // The physical boundary model's enthalpy and surface records (unused by the original model).
+    PhysicalState phys;
 
     // The flow field refreshes the ferrostatic pressure at every node it processes. By default it sums
     // the section's solid fractions once per evaluation (nothing they depend on changes meanwhile);

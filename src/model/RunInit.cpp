@@ -39,6 +39,7 @@ void InitialiseRun(Model& m) {
             s.ArmSpacing2[i][j] = s.Hx;
         }
     }
+    if (m.params.Boundary == BoundaryModel::Physical) InitialisePhysical(m);
 }
 
 } // namespace korvel

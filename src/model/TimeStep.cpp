@@ -76,6 +76,10 @@ void UpdateCellMeans(Model& m) {
 }
 
 void TimeStep(Model& m) {
+    if (m.params.Boundary == BoundaryModel::Physical) {
+        PhysicalTimeStep(m);
+        return;
+    }
     ModelState& s = m.state;
     const CastingData& d = m.data;
     const int L = m.params.L;

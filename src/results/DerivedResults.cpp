@@ -70,7 +70,8 @@ void ResultsTracker::Step(const Model& m) {
         r_.metallurgicalLength = prevZ_ + f * (z - prevZ_);
     }
 
-    const double faceX = s.Tem[L][1], faceY = s.Tem[1][M];
+    // Surface temperatures: the physical model computes them, the original takes the surface nodes'.
+    const double faceX = SurfaceMidFaceY(m), faceY = SurfaceMidFaceX(m);
     if (pastMould_) {
         minFaceX_ = std::min(minFaceX_, faceX);
         minFaceY_ = std::min(minFaceY_, faceY);

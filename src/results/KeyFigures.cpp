@@ -9,6 +9,7 @@ KeyFigures ComputeKeyFigures(const Model& m, const DerivedResults& r, bool compl
     KeyFigures k;
     k.completed = completed;
     k.tau = m.state.Tau;
+    k.boundary = m.params.Boundary;
     k.centreTemperature = r.centreTemperature;
     if (r.metallurgicalReached) k.metallurgicalLength = r.metallurgicalLength;
     if (r.mouldExitSeen) k.mouldExitShell = std::min(r.mouldExit.faceX, r.mouldExit.faceY);

@@ -19,6 +19,7 @@ struct KeyFigures {
     double centreSulphurRatio = NAN;  // the same for sulphur
     double centreTemperature = 0;     // °C at the end
     double tau = 0;                   // s, the process time reached
+    BoundaryModel boundary = BoundaryModel::Text; // the boundary model of the run
 };
 
 // The key figures of the state and derived results at the end of a run.

@@ -21,9 +21,9 @@ ProfilePoint SampleProfile(const Model& m) {
     ProfilePoint p;
     p.z = m.Z();
     p.tau = s.Tau;
-    p.surfaceX = s.Tem[L][1];
-    p.surfaceY = s.Tem[1][M];
-    p.corner = s.Tem[1][1];
+    p.surfaceX = SurfaceMidFaceY(m);
+    p.surfaceY = SurfaceMidFaceX(m);
+    p.corner = SurfaceCorner(m);
     p.centre = s.Tem[L][M];
     const ShellThickness solid = ShellAt(m, true);
     const ShellThickness liquid = ShellAt(m, false);

@@ -1,5 +1,7 @@
 #include "ResultsExport.h"
 
+#include "model/PhysicalBoundary.h"
+
 #include "FileWrite.h"
 
 #include <charconv>
@@ -118,7 +120,10 @@ const std::vector<CastingDataField>& CastingDataFields() {
 ChartSample SampleChartNodes(const Model& m) {
     const ModelState& s = m.state;
     const int L = m.params.L, M = m.params.M;
-    return {s.Tau, s.Tem[L][M], s.Tem[1][1], s.Tem[L][1], s.Tem[1][M], s.Tem[L / 2][1], s.Tem[1][M / 2]};
+    // The corner and the mid-faces at the surface (computed by the physical model, the surface nodes'
+    // temperatures with the original one).
+    return {s.Tau,           s.Tem[L][M],    SurfaceCorner(m), SurfaceMidFaceY(m), SurfaceMidFaceX(m),
+            s.Tem[L / 2][1], s.Tem[1][M / 2]};
 }
 
 std::vector<std::string> ResultsCsvFiles() {
@@ -145,6 +150,22 @@ std::vector<CsvFile> ResultsCsv(const RunRecord& run) {
     c.Int(m.params.M);
     c << ",-\nSideFlag,";
     c.Int(m.params.SideFlag);
+    c << ",-\nboundary," << BoundaryModelKey(m.params.Boundary);
+    if (m.params.Boundary == BoundaryModel::Physical) {
+        const MouldHeat mh = MouldHeatOf(m);
+        const std::pair<const char*, double> rows[] = {{",-\nMouldA,", m.params.MouldA},
+                                                       {",MW/m2\nMouldB,", m.params.MouldB},
+                                                       {",MW/(m2*s^0.5)\nMouldWater,", m.params.MouldWater},
+                                                       {",m3/h\nSprayWaterT,", m.params.SprayWaterT},
+                                                       {",C\nmould_heat_total,", mh.total},
+                                                       {",J/m\nmould_mean_flux,", mh.meanFlux},
+                                                       {",W/m2\nmould_water_rise,", mh.waterRise}};
+        for (const auto& [head, v] : rows) {
+            c << head;
+            c.Num(v);
+        }
+        c << ",K\nspray_law," << SprayLawName(m.params.Spray);
+    }
     c << ",-\nrun_completed," << (run.completed ? "1" : "0") << ",-\n";
     files.push_back({kCase, c.Take()});
 

@@ -10,6 +10,23 @@
 
 namespace korvel {
 
+std::string CheckBoundaryInput(const ModelParams& p) {
+    if (p.Boundary != BoundaryModel::Text && p.Boundary != BoundaryModel::Physical)
+        return "Граничные условия: допустимы только исходные (0) и физические (1).";
+    if (p.Boundary != BoundaryModel::Physical) return {};
+    if (!(p.MouldA > 0 && p.MouldA <= 20))
+        return "Коэффициент A теплового потока кристаллизатора должен быть больше 0 и не больше 20 МВт/м2.";
+    if (!(p.MouldB >= 0 && p.MouldB <= 10))
+        return "Коэффициент B теплового потока кристаллизатора должен быть от 0 до 10 МВт/(м2·с^0,5).";
+    if (!(p.MouldWater > 0 && p.MouldWater <= 10000))
+        return "Расход воды кристаллизатора должен быть больше 0 и не больше 10000 м3/ч.";
+    if (!(p.SprayWaterT >= 0 && p.SprayWaterT < 100))
+        return "Температура воды ЗВО должна быть от 0 до 100 °C.";
+    const int law = static_cast<int>(p.Spray);
+    if (law < 0 || law >= kSprayLawCount) return "Формула теплоотдачи ЗВО задана неверно.";
+    return {};
+}
+
 std::string CheckRunInput(const CastingData& d, const ModelParams& p) {
     const std::pair<const char*, double> all[] = {{"C", d.C},
                                                   {"Mn", d.Mn},
@@ -55,6 +72,7 @@ std::string CheckRunInput(const CastingData& d, const ModelParams& p) {
     if (p.M < kMinNodes || p.M > kMaxNodes) return "Количество узлов по оси Y должно быть от 4 до 100.";
     if (p.SideFlag != 1 && p.SideFlag != -1)
         return "Сторона сечения (SideFlag) должна быть +1 (короткий радиус) или -1 (длинный радиус).";
+    if (std::string why = CheckBoundaryInput(p); !why.empty()) return why;
     // The distance of the slice and the number of steps must stay numbers.
     if (!std::isfinite(d.Vlit / 60 * d.TauEnd))
         return "Скорость разливки и время процесса так велики, что расстояние от мениска не выражается "

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "results/DerivedResults.h"
 #include "model/Model.h"
+#include "results/DerivedResults.h"
 
 #include <functional>
 #include <string>
@@ -13,6 +13,9 @@ namespace korvel {
 // can run, else a message in the program's language naming the field.
 std::string CheckRunInput(const CastingData& d, const ModelParams& p);
 
+// The same for the boundary model and the physical model's inputs alone (used by CheckRunInput).
+std::string CheckBoundaryInput(const ModelParams& p);
+
 // True while every node of the temperature and mean-concentration fields is a finite number.
 bool StateIsFinite(const Model& m);
 
@@ -20,6 +23,9 @@ bool StateIsFinite(const Model& m);
 // kMaxOverheat. A run that leaves this range has become numerically unstable.
 constexpr double kAbsoluteZero = -273.15;
 constexpr double kMaxOverheat = 500;
+
+// The same for the boundary model and the physical model's inputs alone (used by CheckRunInput).
+std::string CheckBoundaryInput(const ModelParams& p);
 
 // True while every node temperature lies in the physical range (a finite number from absolute zero to
 // T0 + kMaxOverheat). When it does not and where is given, *where receives the first node outside.

@@ -183,6 +183,7 @@ std::string CheckStudyInputValues(const StudyInput& in) {
     if (in.values.empty()) return key + ": нет ни одного значения";
     for (double v : in.values) {
         if (!std::isfinite(v)) return key + ": значения должны быть числами";
+        if (std::string bad = BoundaryFieldCheck(*in.field, v); !bad.empty()) return key + ": " + bad;
         if (in.field->param == CaseField::Param::L || in.field->param == CaseField::Param::M ||
             in.field->param == CaseField::Param::SideFlag) {
             if (v != std::floor(v) || std::fabs(v) > 1e9)

@@ -118,7 +118,8 @@ QStringList TFormCompare::FigureNames() {
             QStringLiteral("Наибольший разогрев поверхности, К"),
             QStringLiteral("Углерод в центре / в стали"),
             QStringLiteral("Сера в центре / в стали"),
-            QStringLiteral("Расчет завершен")};
+            QStringLiteral("Расчет завершен"),
+            QStringLiteral("Граничные условия")};
 }
 
 void TFormCompare::Refresh() {
@@ -235,6 +236,8 @@ void TFormCompare::fillTable() {
             figure(k.centreSulphurRatio, 3),
             k.completed ? QStringLiteral("да")
                         : QStringLiteral("нет, остановлен на %1 с").arg(QLocale().toString(k.tau, 'f', 1)),
+            k.boundary == korvel::BoundaryModel::Physical ? QStringLiteral("физические")
+                                                          : QStringLiteral("по исходной методике"),
         };
         for (int row = 0; row < int(std::size(cells)); ++row) {
             auto* item = new QTableWidgetItem(cells[row]);

@@ -1,5 +1,9 @@
 #include "UnParamMod.h"
 
+#include "model/PhysicalBoundary.h"
+#include "run/HeadlessRun.h"
+
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -99,6 +103,38 @@ TfmParamMod::TfmParamMod(korvel::Model& model, std::function<void()> gridChanged
     connect(RadioButton1, &QRadioButton::clicked, this, &TfmParamMod::RadioButton1Click);
     connect(RadioButton2, &QRadioButton::clicked, this, &TfmParamMod::RadioButton2Click);
 
+    GroupBoundary = new QGroupBox(QStringLiteral("Граничные условия"), this);
+    GroupBoundary->setObjectName(QStringLiteral("GroupBoundary"));
+    auto* boundary = new QVBoxLayout(GroupBoundary);
+    RadioBoundaryText = new QRadioButton(QStringLiteral("по исходной методике"), GroupBoundary);
+    RadioBoundaryText->setObjectName(QStringLiteral("RadioBoundaryText"));
+    RadioBoundaryPhysical = new QRadioButton(QStringLiteral("физические"), GroupBoundary);
+    RadioBoundaryPhysical->setObjectName(QStringLiteral("RadioBoundaryPhysical"));
+    boundary->addWidget(RadioBoundaryText);
+    boundary->addWidget(RadioBoundaryPhysical);
+    auto* inputs = new QFormLayout;
+    auto edit = [this](const char* name, const char* pattern, int decimals) {
+        auto* e = new NumericEdit(QString::fromLatin1(pattern), decimals, this);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    CurrencyMouldA = edit("CurrencyMouldA", ",0.000", 3);
+    CurrencyMouldB = edit("CurrencyMouldB", ",0.000", 3);
+    CurrencyMouldWater = edit("CurrencyMouldWater", ",0.0", 1);
+    CurrencySprayWaterT = edit("CurrencySprayWaterT", ",0.0", 1);
+    ComboSprayLaw = new QComboBox(GroupBoundary);
+    ComboSprayLaw->setObjectName(QStringLiteral("ComboSprayLaw"));
+    for (int k = 0; k < korvel::kSprayLawCount; ++k)
+        ComboSprayLaw->addItem(QString::fromUtf8(korvel::SprayLawName(static_cast<korvel::SprayLaw>(k))));
+    inputs->addRow(QStringLiteral("Кристаллизатор: q = A − B·√t, A, МВт/м² ="), CurrencyMouldA);
+    inputs->addRow(QStringLiteral("B, МВт/(м²·с^½) ="), CurrencyMouldB);
+    inputs->addRow(QStringLiteral("Расход воды кристаллизатора, м³/ч ="), CurrencyMouldWater);
+    inputs->addRow(QStringLiteral("Температура воды ЗВО, °C ="), CurrencySprayWaterT);
+    inputs->addRow(QStringLiteral("Теплоотдача форсунок ЗВО:"), ComboSprayLaw);
+    boundary->addLayout(inputs);
+    root->addWidget(GroupBoundary);
+    connect(RadioBoundaryText, &QRadioButton::toggled, this, [this] { UpdateBoundaryInputs(); });
+
     root->addStretch(1);
     auto* strip = new QHBoxLayout;
     BitBtn2 =
@@ -118,7 +154,50 @@ TfmParamMod::TfmParamMod(korvel::Model& model, std::function<void()> gridChanged
     connect(BitBtn3, &QPushButton::clicked, this, [this] { done(ResultAbort); });
 }
 
+void TfmParamMod::UpdateBoundaryInputs() {
+    const bool physical = RadioBoundaryPhysical->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{CurrencyMouldA, CurrencyMouldB, CurrencyMouldWater,
+                                                      CurrencySprayWaterT, ComboSprayLaw})
+        w->setEnabled(physical);
+}
+
 void TfmParamMod::BitBtn2Click() {
+    const std::pair<NumericEdit*, const char*> fields[] = {
+        {CurrencyMouldA, "Кристаллизатор: A"},
+        {CurrencyMouldB, "Кристаллизатор: B"},
+        {CurrencyMouldWater, "Расход воды кристаллизатора"},
+        {CurrencySprayWaterT, "Температура воды ЗВО"}};
+    QString problem;
+    NumericEdit* bad = nullptr;
+    for (const auto& [e, name] : fields) {
+        if (!e->HasValidText()) {
+            problem = QStringLiteral("Поле «%1»: %2. Параметры не приняты.")
+                          .arg(QString::fromUtf8(name), e->TextProblem());
+            bad = e;
+            break;
+        }
+    }
+    if (!bad && RadioBoundaryPhysical->isChecked()) {
+        korvel::ModelParams candidate = m_model.params;
+        candidate.Boundary = korvel::BoundaryModel::Physical;
+        candidate.MouldA = CurrencyMouldA->value();
+        candidate.MouldB = CurrencyMouldB->value();
+        candidate.MouldWater = CurrencyMouldWater->value();
+        candidate.SprayWaterT = CurrencySprayWaterT->value();
+        candidate.Spray = static_cast<korvel::SprayLaw>(ComboSprayLaw->currentIndex());
+        if (const std::string why = korvel::CheckBoundaryInput(candidate); !why.empty()) {
+            problem = QString::fromStdString(why) + QStringLiteral(" Параметры не приняты.");
+            bad = CurrencyMouldA;
+        }
+    }
+    if (bad) {
+        if (m_messageHandler)
+            m_messageHandler(problem);
+        else
+            QMessageBox::warning(this, windowTitle(), problem);
+        bad->setFocus();
+        return;
+    }
     if (!CurrencyDt->HasValidText()) {
         const QString text =
             QStringLiteral("Поле «Шаг расчета, с»: %1. Параметры не приняты.").arg(CurrencyDt->TextProblem());
@@ -156,11 +235,26 @@ bool TfmParamMod::EditModelParams() {
     CurrencyDt->setValue(p.Dt);
     SpinEditL->setValue(p.L);
     SpinEditM->setValue(p.M);
+    (p.Boundary == korvel::BoundaryModel::Physical ? RadioBoundaryPhysical : RadioBoundaryText)
+        ->setChecked(true);
+    CurrencyMouldA->setValue(p.MouldA);
+    CurrencyMouldB->setValue(p.MouldB);
+    CurrencyMouldWater->setValue(p.MouldWater);
+    CurrencySprayWaterT->setValue(p.SprayWaterT);
+    ComboSprayLaw->setCurrentIndex(static_cast<int>(p.Spray));
+    UpdateBoundaryInputs();
     if (execDialog() != QDialog::Accepted) return false;
     // A value still being typed counts as entered.
     SpinEditL->interpretText();
     SpinEditM->interpretText();
     p.Dt = CurrencyDt->value();
+    p.Boundary =
+        RadioBoundaryPhysical->isChecked() ? korvel::BoundaryModel::Physical : korvel::BoundaryModel::Text;
+    p.MouldA = CurrencyMouldA->value();
+    p.MouldB = CurrencyMouldB->value();
+    p.MouldWater = CurrencyMouldWater->value();
+    p.SprayWaterT = CurrencySprayWaterT->value();
+    p.Spray = static_cast<korvel::SprayLaw>(ComboSprayLaw->currentIndex());
     if (SpinEditL->value() == p.L && SpinEditM->value() == p.M) return true;
     p.L = SpinEditL->value();
     p.M = SpinEditM->value();

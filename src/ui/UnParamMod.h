@@ -7,6 +7,8 @@
 #include <QSpinBox>
 #include <functional>
 
+class QComboBox;
+class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
@@ -24,7 +26,8 @@ protected:
     void fixup(QString& text) const override;
 };
 
-// The model parameters dialog: time step, grid and the side of the section.
+// The model parameters dialog: time step, grid, the side of the section and the boundary model with
+// the physical model's inputs.
 class TfmParamMod : public QDialog {
     Q_OBJECT
 
@@ -53,6 +56,15 @@ public:
     QRadioButton* RadioButton2;
     QPushButton* BitBtn2;
     QPushButton* BitBtn3;
+    // "Граничные условия": the original method or the physical model, and its inputs.
+    QGroupBox* GroupBoundary;
+    QRadioButton* RadioBoundaryText;
+    QRadioButton* RadioBoundaryPhysical;
+    NumericEdit* CurrencyMouldA;
+    NumericEdit* CurrencyMouldB;
+    NumericEdit* CurrencyMouldWater;
+    NumericEdit* CurrencySprayWaterT;
+    QComboBox* ComboSprayLaw;
 
 public slots:
     void RadioButton1Click();
@@ -66,6 +78,8 @@ protected:
     virtual int execDialog();
 
 private:
+    // Enables the physical model's inputs while it is chosen.
+    void UpdateBoundaryInputs();
     korvel::Model& m_model;
     std::function<void()> m_gridChanged;
     MessageHandler m_messageHandler;

@@ -70,6 +70,9 @@ TEST_F(Batch, RefusesBadArgumentsWithExitTwo) {
         {"C=nan", "C"},
         {"Dt=1e-300", "шаг"}, // more steps than any run can make
         {"L=3", "X"},
+        {"--boundary slab", "--boundary"},
+        {"Boundary=2", "Boundary"},
+        {"--boundary physical MouldA=0", "MouldA"},
     };
     for (const Case& c : cases) {
         const Result r = Run(c.args);
@@ -79,6 +82,19 @@ TEST_F(Batch, RefusesBadArgumentsWithExitTwo) {
     }
     const Result ok = Run("SideFlag=-1 SideFlag=+1 --steps 2");
     EXPECT_EQ(ok.rc, 0) << ok.err;
+}
+
+TEST_F(Batch, NamesTheBoundaryModel) {
+    const fs::path json = dir_ / "p.json";
+    const Result r = Run("--boundary physical TauEnd=60 L=8 M=8 --json '" + json.string() + "'");
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("физические (physical)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("нагрев воды"), std::string::npos) << r.out;
+    const std::string text = ReadAll(json);
+    EXPECT_NE(text.find("\"boundary\": \"physical\""), std::string::npos);
+    EXPECT_NE(text.find("\"mouldWaterRise\""), std::string::npos);
+    const Result t = Run("--steps 2");
+    EXPECT_NE(t.out.find("исходные (text)"), std::string::npos) << t.out;
 }
 
 TEST_F(Batch, HelpListsEveryExitCode) {

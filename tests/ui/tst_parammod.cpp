@@ -3,6 +3,8 @@
 #include "ui/UnParamMod.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -147,6 +149,45 @@ private slots:
         QCOMPARE(mm, 40);
         QVERIFY(second);
         QCOMPARE(m.params.SideFlag, 1);
+    }
+
+    void boundaryModelChoiceAndInputs() {
+        korvel::Model m;
+        korvel::SizeState(m);
+        ScriptedParamMod d(m);
+        QStringList messages;
+        d.SetMessageHandler([&](const QString& text) { messages << text; });
+        d.script = [&](ScriptedParamMod& dlg) {
+            // Opens on the original method, the physical inputs disabled.
+            if (!dlg.RadioBoundaryText->isChecked() || dlg.CurrencyMouldA->isEnabled())
+                return int(QDialog::Rejected);
+            dlg.RadioBoundaryPhysical->setChecked(true);
+            if (!dlg.CurrencyMouldA->isEnabled()) return int(QDialog::Rejected);
+            dlg.CurrencyMouldA->setValue(25); // beyond 20 MW/m²: refused, the dialog stays open
+            dlg.BitBtn2Click();
+            if (messages.size() != 1) return int(QDialog::Rejected);
+            dlg.CurrencyMouldA->setValue(2.5);
+            dlg.CurrencySprayWaterT->setValue(25);
+            dlg.ComboSprayLaw->setCurrentIndex(1);
+            return int(QDialog::Accepted);
+        };
+        QVERIFY(d.EditModelParams());
+        QCOMPARE(d.GroupBoundary->title(), QStringLiteral("Граничные условия"));
+        QCOMPARE(d.RadioBoundaryText->text(), QStringLiteral("по исходной методике"));
+        QCOMPARE(d.RadioBoundaryPhysical->text(), QStringLiteral("физические"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QStringLiteral("кристаллизатора")), qPrintable(messages[0]));
+        QCOMPARE(m.params.Boundary, korvel::BoundaryModel::Physical);
+        QCOMPARE(m.params.MouldA, 2.5);
+        QCOMPARE(m.params.SprayWaterT, 25.0);
+        QCOMPARE(m.params.Spray, korvel::SprayLaw::BolleMoureau);
+        // Reopening shows the choice; "Отменить" keeps it.
+        d.script = [](ScriptedParamMod& dlg) {
+            return dlg.RadioBoundaryPhysical->isChecked() ? ScriptedParamMod::ResultAbort
+                                                          : int(QDialog::Rejected);
+        };
+        QVERIFY(!d.EditModelParams());
+        QCOMPARE(m.params.Boundary, korvel::BoundaryModel::Physical);
     }
 
     void nodeCountsStayInRange() {

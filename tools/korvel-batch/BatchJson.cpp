@@ -1,5 +1,6 @@
 #include "BatchJson.h"
 
+#include "model/PhysicalBoundary.h"
 #include "results/JsonWrite.h"
 
 #include <charconv>
@@ -102,6 +103,30 @@ std::string BatchJson(const Model& m, long long steps, const std::vector<ChartSa
         {"reheatFaceYZ", r.reheatFaceYZ}};
     Values(out, results, std::size(results));
     out += '}';
+    out += ",\n \"boundary\": \"";
+    out += BoundaryModelKey(m.params.Boundary);
+    out += '"';
+    if (m.params.Boundary == BoundaryModel::Physical) {
+        const MouldHeat h = MouldHeatOf(m);
+        const std::pair<const char*, double> physical[] = {
+            {"mouldA", m.params.MouldA},
+            {"mouldB", m.params.MouldB},
+            {"mouldWater", m.params.MouldWater},
+            {"sprayWaterT", m.params.SprayWaterT},
+            {"mouldHeatFaceX", h.faceX},
+            {"mouldHeatFaceY", h.faceY},
+            {"mouldHeatTotal", h.total},
+            {"mouldMeanFlux", h.meanFlux},
+            {"mouldPower", h.power},
+            {"mouldWaterRise", h.waterRise},
+            {"surfaceHeatOut", 4 * m.phys.heatOut},
+            {"enthalpyLoss", 4 * (m.phys.initialContent - SliceEnthalpy(m))}};
+        out += ",\n \"physical\": {\"spray\": \"";
+        out += SprayLawName(m.params.Spray);
+        out += "\", ";
+        Values(out, physical, std::size(physical));
+        out += '}';
+    }
     out += more;
     out += "}\n";
     return out;

@@ -94,6 +94,16 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 error = "--limit: " + why;
                 return false;
             }
+        } else if (a == "--boundary") {
+            std::string v;
+            if (!next(v)) return false;
+            if (v != "text" && v != "physical") {
+                error = "--boundary: допустимы text (исходные граничные условия) и physical (физические), а "
+                        "не «" +
+                        v + "»";
+                return false;
+            }
+            o.overrides.emplace_back("Boundary", v == "physical" ? 1.0 : 0.0);
         } else if (a == "--sweep") {
             std::string v;
             if (!next(v)) return false;

@@ -7,6 +7,7 @@
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
 #include "cases/Overrides.h"
+#include "model/PhysicalBoundary.h"
 #include "results/FileWrite.h"
 #include "results/KeyFigures.h"
 #include "results/ProfileExport.h"
@@ -45,7 +46,9 @@ const char* kHelp =
                 (HalfX м, TauEnd с, Lend1..Lend4 м от мениска) принимаются одинаково:
 )"
     R"(@KEYS@)"
-    R"(  --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
+    R"(  --boundary text|physical
+                граничные условия: исходные (по умолчанию) или физические
+  --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
   --save-case FILE
                 записать вариант (исходные данные и параметры модели после KEY=VALUE) в
                 файл FILE (.korvel) вместо расчета
@@ -84,7 +87,8 @@ const char* kHelp =
                 Ключи и единицы — как в окне исходных данных (и в файлах вариантов):
                 DlomX DlomY (мм), Vp (мин), C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C),
                 Vlit (м/мин), Q1..Q4 (м3/ч), Nn1..Nn4, Rkorvel Lkrist Lzvo l1..l4 (м),
-                Dt (с), L M (узлы), SideFlag (1 или -1). Дробная часть — через точку.
+                Dt (с), L M (узлы), SideFlag (1 или -1), Boundary (0 или 1), MouldA, MouldB,
+                MouldWater, SprayWaterT, Spray. Дробная часть — через точку.
                 KEY=VALUE вместе с --sweep — те же, что и для одного расчета.
   --jobs N      считать в N потоков (по умолчанию — по числу ядер); результат от N не зависит
   --part K/N    считать только K-ю из N равных последовательных частей серии (для раздачи по
@@ -139,6 +143,24 @@ tau (с), steps, message (почему расчет не выполнен). Не
 
 using HistoryPoint = ChartSample;
 
+// The boundary model, and the physical model's mould heat and energy balance.
+void PrintBoundarySummary(const Model& m) {
+    if (m.params.Boundary != BoundaryModel::Physical) {
+        std::printf("Граничные условия:            исходные (text)\n");
+        return;
+    }
+    std::printf("Граничные условия:            физические (physical), ЗВО: %s\n",
+                SprayLawName(m.params.Spray));
+    const MouldHeat h = MouldHeatOf(m);
+    std::printf(
+        "Кристаллизатор: отведено %.4g МДж/м (грань X %.4g, грань Y %.4g), средний поток %.4g МВт/м2,\n"
+        "                мощность %.4g кВт, нагрев воды %.2f К\n",
+        h.total / 1e6, h.faceX / 1e6, h.faceY / 1e6, h.meanFlux / 1e6, h.power / 1e3, h.waterRise);
+    const double lost = m.phys.initialContent - SliceEnthalpy(m);
+    std::printf("Баланс энергии: отдано через поверхность %.6g МДж/м, убыль теплосодержания %.6g МДж/м\n",
+                m.phys.heatOut / 1e6, lost / 1e6);
+}
+
 void PrintSummary(const Model& m, long long steps, RunEnd end, double cpuSeconds, double wallSeconds) {
     const ModelState& s = m.state;
     const int L = m.params.L, M = m.params.M;
@@ -153,6 +175,7 @@ void PrintSummary(const Model& m, long long steps, RunEnd end, double cpuSeconds
     }
     const HistoryPoint h = SampleChartNodes(m);
     std::printf("Сетка %d x %d, шаг %g с\n", L, M, m.params.Dt);
+    PrintBoundarySummary(m);
     std::printf("Время процесса, с:            %.1f (%lld шагов)%s\n", s.Tau, steps,
                 end == RunEnd::Stopped ? ", остановлен по --steps" : "");
     std::printf("Расстояние от мениска, м:     %.2f\n", m.Z());

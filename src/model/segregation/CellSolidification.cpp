@@ -35,6 +35,8 @@ double MassChange(const Model& m, int i, int j, double c, double s, bool liquid)
     return std::fabs(st.Tem[i][j] - st.TemOld[i][j]) * h.cmix / den * kRoSolid * st.SCell;
 }
 
+} // namespace
+
 // Equilibrium partition coefficients at the liquid's composition.
 double CarbonPartition(double cliq) {
     return 0.042 * cliq + 0.24;
@@ -44,8 +46,6 @@ double SulphurPartition(double sliq) {
     const double power = sliq > 0 ? std::exp(0.515 * std::log(sliq)) : 0.0;
     return 0.175 * power + 0.0767;
 }
-} // namespace
-
 double CellTemperature(const Model& m, int i, int j) {
     const ModelState& s = m.state;
     const CellHeat h = HeatOf(m, i, j);
