@@ -1,5 +1,7 @@
 #include "StudyBatch.h"
 
+#include "cases/FieldRanges.h"
+#include "cases/PrintableText.h"
 #include "results/FileWrite.h"
 
 #include <cerrno>
@@ -18,16 +20,15 @@ bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& erro
     for (const auto& [key, value] : r.overrides) {
         const CaseField* f = FindCaseField(key);
         if (!f) {
-            error = "неизвестный параметр «" + key +
+            error = "неизвестный параметр «" + PrintableText(key) +
                     "» (вместе с --sweep значения KEY=VALUE задаются, как в окне исходных данных:";
             for (const CaseField& cf : CaseFields())
                 error += std::string(" ") + cf.key;
             error += ")";
             return false;
         }
-        if (!f->window && f->param != CaseField::Param::Dt &&
-            (value != std::floor(value) || std::fabs(value) > 1e9)) {
-            error = key + ": нужно целое число, а не " + std::to_string(value);
+        if (std::string why = CheckFieldValue(key, value, key); !why.empty()) {
+            error = std::move(why);
             return false;
         }
         SetCaseValue(study.base, *f, value);
@@ -65,20 +66,11 @@ int RunBatchStudy(const BatchStudyRequest& r, std::FILE* out, std::FILE* err) {
     }
     // A file that cannot be written is found before the runs, not after them.
     if (!r.out.empty()) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(r.out, ec)) {
-            std::fprintf(err, "korvel-batch: --out: «%s» — это папка, а не файл\n", r.out.c_str());
-            return 2;
+        if (const int e = CheckOutputWritable(r.out); e != 0) {
+            std::fprintf(err, "korvel-batch: --out: не удалось записать «%s»: %s\n",
+                         PrintableText(r.out).c_str(), SystemErrorText(e).c_str());
+            return 1;
         }
-        std::string probe = r.out + ".tmp-XXXXXX";
-        const int fd = ::mkstemp(probe.data());
-        if (fd < 0) {
-            std::fprintf(err, "korvel-batch: --out: не удалось создать файл рядом с «%s»: %s\n",
-                         r.out.c_str(), std::strerror(errno));
-            return 2;
-        }
-        ::close(fd);
-        ::unlink(probe.c_str());
     }
     const int jobs = r.jobs > 0 ? r.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const StudySlice slice = StudyPart(StudyRunCount(study), r.partK, r.partN);
@@ -99,7 +91,7 @@ int RunBatchStudy(const BatchStudyRequest& r, std::FILE* out, std::FILE* err) {
     if (!toStdout) {
         if (const std::string why = WriteFileAtomically(r.out, StudyCsv(study, runner.Rows()));
             !why.empty()) {
-            std::fprintf(err, "korvel-batch: --out: %s\n", why.c_str());
+            std::fprintf(err, "korvel-batch: --out: %s\n", PrintableText(why, 400).c_str());
             return 1;
         }
     } else if (std::ferror(out)) {

@@ -5,11 +5,12 @@
 #include "Version.h"
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
+#include "cases/PrintableText.h"
 #include "results/FileWrite.h"
-#include "run/HeadlessRun.h"
 #include "results/KeyFigures.h"
 #include "results/ProfileExport.h"
 #include "results/ResultsExport.h"
+#include "run/HeadlessRun.h"
 #include "study/StudyBatch.h"
 
 #include <algorithm>
@@ -170,9 +171,9 @@ private:
 std::string MakeFolder(const std::string& dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (ec) return "не удалось создать папку " + dir + ": " + SystemErrorText(ec.value());
+    if (ec) return "не удалось создать папку " + PrintableText(dir) + ": " + SystemErrorText(ec.value());
     if (!std::filesystem::is_directory(dir, ec))
-        return "не удалось записать результаты в " + dir + ": " + SystemErrorText(ENOTDIR);
+        return "не удалось записать результаты в " + PrintableText(dir) + ": " + SystemErrorText(ENOTDIR);
     return {};
 }
 
@@ -181,10 +182,6 @@ std::string MakeFolder(const std::string& dir) {
 int main(int argc, char** argv) {
     // Messages and the printed figures follow the user's locale; the files never do.
     std::setlocale(LC_ALL, "");
-    if (argc == 2 && std::string(argv[1]) == "--version") {
-        std::printf("korvel-batch %s\n", kVersion);
-        return 0;
-    }
     BatchOptions o;
     std::string error;
     if (!ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), o, error)) {
@@ -193,6 +190,10 @@ int main(int argc, char** argv) {
     }
     if (o.help) {
         std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("korvel-batch %s\n", kVersion);
         return 0;
     }
     if (!o.sweeps.empty()) {
@@ -217,10 +218,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!o.saveCase.empty()) {
+        // Values a run would refuse are bad data, not a failed write.
+        if (const std::string refused = CheckRunInput(m.data, m.params); !refused.empty()) {
+            std::fprintf(stderr, "korvel-batch: %s Вариант не записан.\n", refused.c_str());
+            return 2;
+        }
         std::string note;
         const bool saved = SaveCaseOfRun(o.caseFile, o.builtin, m, o.saveCase, error, note);
         if (!note.empty()) std::fprintf(stderr, "korvel-batch: %s\n", note.c_str());
-        if (!saved) std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
+        if (!saved) std::fprintf(stderr, "korvel-batch: %s\n", PrintableText(error, 400).c_str());
         return saved ? 0 : 1;
     }
     if (const std::string refused = CheckRunInput(m.data, m.params); !refused.empty()) {
@@ -295,7 +301,7 @@ int main(int argc, char** argv) {
         }
         if (!err.empty()) {
             std::fprintf(stderr, "korvel-batch: CSV-файлы не записаны, прежние файлы не изменены: %s\n",
-                         err.c_str());
+                         PrintableText(err, 400).c_str());
             rc = 1;
         }
     }
@@ -303,7 +309,8 @@ int main(int argc, char** argv) {
         if (const std::string err = WriteFilesAtomically(
                 {{o.json, BatchJson(m, out.steps, history, results, ProfileVerdictJson(profile, verdict))}});
             !err.empty()) {
-            std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n", err.c_str());
+            std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n",
+                         PrintableText(err, 400).c_str());
             rc = 1;
         }
     }
