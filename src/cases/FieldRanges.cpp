@@ -144,6 +144,16 @@ std::string CheckFieldValue(std::string_view key, double v, std::string_view nam
     return r ? CheckFieldValue(*r, v, name) : std::string();
 }
 
+std::string CheckOverrideRanges(const std::vector<std::pair<std::string, double>>& values) {
+    for (const auto& [key, v] : values) {
+        const FieldRange* r = FindFieldRange(key);
+        if (!r) continue;
+        if (std::string why = CheckFieldValue(*r, v, key + " («" + r->caption + "»)"); !why.empty())
+            return why;
+    }
+    return {};
+}
+
 std::string CheckTogether(const CastingData& d, const FieldNamer& name) {
     const double alloy = d.C + d.Mn + d.Si + d.S + d.P + d.Cr + d.Ni + d.Cu + d.Al + d.V + d.Mg + d.H2;
     if (!(alloy <= kMaxAlloySum))

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace korvel {
@@ -37,6 +38,11 @@ std::string CheckFieldValue(const FieldRange& r, double v, std::string_view name
 
 // The same for a key; keys without a range are accepted.
 std::string CheckFieldValue(std::string_view key, double v, std::string_view name);
+
+// Values given by key (KEY=VALUE: a case-file key or a casting-data key), each against its range, named
+// by the key and its caption: "L («Количество узлов по оси X»): значение 3 вне диапазона 4..100". Keys
+// without a range are left to the caller. Empty when all lie inside.
+std::string CheckOverrideRanges(const std::vector<std::pair<std::string, double>>& values);
 
 // How a check names a field: by default "«caption» (key)".
 using FieldNamer = std::function<std::string(const FieldRange&)>;

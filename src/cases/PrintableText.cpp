@@ -1,74 +1,80 @@
 #include "PrintableText.h"
 
-#include <cstdint>
 #include <cstdio>
 
 namespace korvel {
 
 namespace {
 
-// The length of the UTF-8 sequence at the start of t and its code point, or 0 when it is not one
-// (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, cut short).
-std::size_t DecodeUtf8(std::string_view t, std::uint32_t& cp) {
-    const auto b0 = static_cast<unsigned char>(t[0]);
+// Length of the valid UTF-8 sequence starting at s[k], or 0.
+std::size_t Utf8Length(std::string_view s, std::size_t k) {
+    const auto c = static_cast<unsigned char>(s[k]);
     std::size_t n = 0;
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        n = 2, cp = b0 & 0x1Fu;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3, cp = b0 & 0x0Fu;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4, cp = b0 & 0x07u;
+    unsigned cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        cp = c & 0x07;
     } else {
         return 0;
     }
-    if (t.size() < n) return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto b = static_cast<unsigned char>(t[k]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3Fu);
+    if (k + n > s.size()) return 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        const auto d = static_cast<unsigned char>(s[k + i]);
+        if ((d & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (d & 0x3F);
     }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
+    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
         return 0;
+    if (cp >= 0x80 && cp <= 0x9F) return 0; // C1 controls are shown escaped
     return n;
-}
-
-bool Invisible(std::uint32_t cp) {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 ||
-           (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
 }
 
 } // namespace
 
 std::string PrintableText(std::string_view text, std::size_t maxChars) {
     std::string out;
-    out.reserve(text.size() < 4 * maxChars ? text.size() : 4 * maxChars);
     std::size_t chars = 0;
-    char buf[16];
-    while (!text.empty()) {
+    for (std::size_t k = 0; k < text.size();) {
         if (chars == maxChars) {
             out += "…";
             break;
         }
-        std::uint32_t cp = 0;
-        const std::size_t n = DecodeUtf8(text, cp);
-        if (n == 0) {
-            std::snprintf(buf, sizeof buf, "\\x%02X",
-                          static_cast<unsigned>(static_cast<unsigned char>(text[0])));
-            out += buf;
-            text.remove_prefix(1);
-        } else {
-            if (Invisible(cp)) {
-                std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(cp));
-                out += buf;
-            } else {
-                out.append(text.data(), n);
+        const auto c = static_cast<unsigned char>(text[k]);
+        char buf[16];
+        if (c < 0x80) {
+            switch (c) {
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
             }
-            text.remove_prefix(n);
+            ++k;
+        } else if (const std::size_t n = Utf8Length(text, k); n > 0) {
+            out.append(text.substr(k, n));
+            k += n;
+        } else {
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+            ++k;
         }
         ++chars;
     }

@@ -1,6 +1,7 @@
 #include "StudyBatch.h"
 
 #include "cases/FieldRanges.h"
+#include "cases/Overrides.h"
 #include "cases/PrintableText.h"
 #include "results/FileWrite.h"
 
@@ -17,22 +18,8 @@ bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& erro
     study = Study();
     study.base = r.base;
     study.maxSteps = r.maxSteps;
-    for (const auto& [key, value] : r.overrides) {
-        const CaseField* f = FindCaseField(key);
-        if (!f) {
-            error = "неизвестный параметр «" + PrintableText(key) +
-                    "» (вместе с --sweep значения KEY=VALUE задаются, как в окне исходных данных:";
-            for (const CaseField& cf : CaseFields())
-                error += std::string(" ") + cf.key;
-            error += ")";
-            return false;
-        }
-        if (std::string why = CheckFieldValue(key, value, key); !why.empty()) {
-            error = std::move(why);
-            return false;
-        }
-        SetCaseValue(study.base, *f, value);
-    }
+    if (error = CheckOverrideRanges(r.overrides); !error.empty()) return false;
+    if (!ApplyOverridesToCase(r.overrides, study.base, error)) return false;
     for (const std::string& text : r.sweeps) {
         StudyInput in;
         std::string why;

@@ -215,7 +215,7 @@ TEST_F(HostileBatch, EchoedTextIsSafeToPrint) {
     const Result esc = Run("'\x1b[31mKey=1'");
     EXPECT_EQ(esc.rc, 2);
     EXPECT_EQ(esc.err.find('\x1b'), std::string::npos) << esc.err;
-    EXPECT_NE(esc.err.find("\\u001B[31mKey"), std::string::npos) << esc.err;
+    EXPECT_NE(esc.err.find("\\u001b[31mKey"), std::string::npos) << esc.err;
     const Result longKey = Run(std::string(5000, 'k') + "=1");
     EXPECT_EQ(longKey.rc, 2);
     EXPECT_LT(longKey.err.size(), 400u) << longKey.err.size();
@@ -223,5 +223,5 @@ TEST_F(HostileBatch, EchoedTextIsSafeToPrint) {
     const Result sweep = Run("--sweep 'C=0.1,\x1b]0;x\x07'");
     EXPECT_EQ(sweep.rc, 2);
     EXPECT_EQ(sweep.err.find('\x1b'), std::string::npos) << sweep.err;
-    EXPECT_NE(sweep.err.find("\\u001B]0;x\\u0007"), std::string::npos) << sweep.err;
+    EXPECT_NE(sweep.err.find("\\u001b]0;x\\u0007"), std::string::npos) << sweep.err;
 }

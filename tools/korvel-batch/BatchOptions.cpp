@@ -5,6 +5,7 @@
 #include "cases/CaseBatch.h"
 #include "cases/FieldRanges.h"
 #include "cases/NumberText.h"
+#include "cases/Overrides.h"
 #include "cases/PrintableText.h"
 #include "study/Study.h"
 #include <charconv>
@@ -16,13 +17,6 @@
 namespace korvel {
 
 namespace {
-// The casting-data field named `key`, or nullptr.
-const CastingDataField* FindDataField(const std::string& key) {
-    for (const CastingDataField& f : CastingDataFields())
-        if (key == f.key) return &f;
-    return nullptr;
-}
-
 // A decimal number with a dot, read the same whatever the locale, with at most one sign.
 bool ParseNumber(const std::string& text, double& value) {
     return ParseDecimal(text, value);
@@ -50,16 +44,6 @@ bool ParseCount(const std::string& text, long long& value) {
     return true;
 }
 } // namespace
-
-std::vector<std::string> OverrideKeys() {
-    std::vector<std::string> keys;
-    for (const CastingDataField& f : CastingDataFields())
-        keys.emplace_back(f.key);
-    std::sort(keys.begin(), keys.end());
-    for (const char* k : {"Dt", "L", "M", "SideFlag"})
-        keys.emplace_back(k);
-    return keys;
-}
 
 bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, std::string& error) {
     for (std::size_t k = 0; k < args.size(); ++k) {
@@ -151,6 +135,10 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             return false;
         }
     }
+    if (std::string why = CheckOverrides(o.overrides); !why.empty()) {
+        error = why;
+        return false;
+    }
     if (o.builtin && !o.caseFile.empty()) {
         error = "--builtin и --case нельзя задать вместе";
         return false;
@@ -173,36 +161,8 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
     } else if (!o.builtin) {
         AcceptDataWindow(DataWindowStartValues(), m.data);
     }
-    for (const auto& [key, value] : o.overrides) {
-        const FieldRange* range = FindFieldRange(key);
-        if (std::string why =
-                range ? CheckFieldValue(*range, value, key + " («" + range->caption + "»)") : "";
-            !why.empty()) {
-            error = std::move(why);
-            return false;
-        }
-        if (const CastingDataField* f = FindDataField(key)) {
-            m.data.*(f->member) = value;
-        } else if (key == "Dt") {
-            m.params.Dt = value;
-        } else if (key == "L" || key == "M" || key == "SideFlag") {
-            if (!std::isfinite(value) || value != std::floor(value) || std::fabs(value) > 1e9) {
-                error = key + ": нужно целое число, а не " + FormatNumber(value, 17);
-                return false;
-            }
-            if (key == "SideFlag" && value != 1 && value != -1) {
-                error = "SideFlag: допустимы только +1 (короткий радиус) и -1 (длинный радиус), а не " +
-                        FormatNumber(value, 17);
-                return false;
-            }
-            const auto v = static_cast<std::int32_t>(value);
-            (key == "L" ? m.params.L : key == "M" ? m.params.M : m.params.SideFlag) = v;
-        } else {
-            error = "неизвестный параметр «" + PrintableText(key) + "»";
-            return false;
-        }
-    }
-    return true;
+    if (error = CheckOverrideRanges(o.overrides); !error.empty()) return false;
+    return ApplyOverridesToModel(o.overrides, m, error);
 }
 
 } // namespace korvel
