@@ -1,5 +1,7 @@
 #include "UnParamMod.h"
 
+#include "cases/FieldRanges.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -119,9 +121,15 @@ TfmParamMod::TfmParamMod(korvel::Model& model, std::function<void()> gridChanged
 }
 
 void TfmParamMod::BitBtn2Click() {
-    if (!CurrencyDt->HasValidText()) {
-        const QString text =
-            QStringLiteral("Поле «Шаг расчета, с»: %1. Параметры не приняты.").arg(CurrencyDt->TextProblem());
+    QString problem;
+    if (!CurrencyDt->HasValidText())
+        problem = QStringLiteral("Поле «Шаг расчета, с»: %1").arg(CurrencyDt->TextProblem());
+    else if (const std::string why =
+                 korvel::CheckFieldValue("Dt", CurrencyDt->value(), "Поле «Шаг расчета, с»");
+             !why.empty())
+        problem = QString::fromStdString(why);
+    if (!problem.isEmpty()) {
+        const QString text = problem + QStringLiteral(". Параметры не приняты.");
         if (m_messageHandler)
             m_messageHandler(text);
         else
