@@ -110,7 +110,10 @@ std::string NumberForMessage(double v) {
     if (std::isnan(v)) return "nan";
     if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    // A value computed from others (a section length as the difference of two ends) is shown to 12
+    // digits rather than with its last-bit noise.
+    if (r.ptr - buf > 15) r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 12);
     return std::string(buf, r.ptr);
 }
 

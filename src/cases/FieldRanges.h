@@ -61,7 +61,8 @@ std::string CheckDataRanges(const CastingData& d, const ModelParams& p, const Fi
 // section has water.
 std::string CheckTogether(const CastingData& d, const FieldNamer& name = {});
 
-// The shortest text that reads back as v, with a decimal point ("0.2", "1e+300", "nan").
+// The shortest text that reads back as v, with a decimal point ("0.2", "1e+300", "nan"); when that
+// takes more than 15 characters, v to 12 significant digits ("-0.3" for -0.30000000000000004).
 std::string NumberForMessage(double v);
 
 } // namespace korvel
