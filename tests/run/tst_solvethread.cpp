@@ -151,7 +151,9 @@ private slots:
             m_handOvers.append({start, tau});
         });
 
-        // Stop at an arbitrary moment: at most one step after it.
+        // Stop at an arbitrary moment: at most one step after it. The run goes at most 100 steps on
+        // its own, so it is still going when the stop comes, however fast the machine.
+        held::Use(100);
         run(10);
         QSignalSpy some(w.get(), &TFormMain::HandedOver);
         QVERIFY(some.wait(10000));
@@ -172,13 +174,15 @@ private slots:
         // The run waits in its first step until the pause is on: it cannot end before.
         held::Use(0);
         run(10);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_handOvers.isEmpty(), 10000); // the start, shown before any step
         auto* pauseButton = w->ToolBar1->widgetForAction(w->ActionsPause);
         QTest::mouseClick(pauseButton, Qt::LeftButton);
         QVERIFY(w->ActionsPause->isChecked());
         QVERIFY(w->SolveThread->IsPaused());
         // Steps may go on now as fast as they can: only the pause holds them.
         held::Release();
-        QTest::qWait(200); // lets the current step finish
+        // The step the worker was held in ends; then the pause holds it at the step boundary.
+        QTRY_COMPARE_WITH_TIMEOUT(w->SolveThread->StepsDone(), 1, 10000);
         const int steps = w->SolveThread->StepsDone();
         const int updates = int(m_handOvers.size());
         QTest::qWait(300);
