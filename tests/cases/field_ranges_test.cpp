@@ -91,7 +91,7 @@ TEST(FieldRanges, ImpossibleValuesRefusedNamingTheField) {
         {"Lzvo", -6, "(Lzvo)"},
         {"l2", -100, "(l2)"},
         {"DlomX", 1e300, "(DlomX)"},
-        {"Vp", 0, "больше 0"},
+        {"Lzvo", 0, "больше 0"},
         {"T0", 2500, "(T0)"},
         {"Vlit", 0, "(Vlit)"},
         {"DlomY", std::nan(""), "nan"},
