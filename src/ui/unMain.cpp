@@ -6,7 +6,9 @@
 #include "Un3DGraphS.h"
 #include "UnAbout.h"
 #include "UnCaseFile.h"
+#include "UnCasting.h"
 #include "UnCompare.h"
+#include "UnConvergence.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnProfile.h"
@@ -169,6 +171,21 @@ void TFormMain::createActions() {
     ServisStudy->setToolTip(QStringLiteral("Серия расчетов с изменением одного или двух параметров"));
     ServisStudy->setStatusTip(ServisStudy->toolTip());
     connect(ServisStudy, &QAction::triggered, this, &TFormMain::ServisStudyExecute);
+    ServisCasting = new QAction(QStringLiteral("Динамика разливки"), this);
+    ServisCasting->setObjectName(QStringLiteral("ServisCasting"));
+    ServisCasting->setProperty("category", QLatin1String("Servis"));
+    ServisCasting->setToolTip(
+        QStringLiteral("Весь ручей при скорости и расходах воды, меняющихся по расписанию"));
+    ServisCasting->setStatusTip(ServisCasting->toolTip());
+    connect(ServisCasting, &QAction::triggered, this, &TFormMain::ServisCastingExecute);
+    ServisConvergence = new QAction(QStringLiteral("Проверка сходимости"), this);
+    ServisConvergence->setObjectName(QStringLiteral("ServisConvergence"));
+    ServisConvergence->setProperty("category", QLatin1String("Servis"));
+    ServisConvergence->setToolTip(
+        QStringLiteral("Расчет варианта на грубой и мелкой сетке и с половинным шагом: насколько итоги и "
+                       "критерии качества зависят от сетки и шага"));
+    ServisConvergence->setStatusTip(ServisConvergence->toolTip());
+    connect(ServisConvergence, &QAction::triggered, this, &TFormMain::ServisConvergenceExecute);
     // The pause button stays down while pressed; menu entry and button share that state.
     ActionsPause->setCheckable(true);
 
@@ -202,6 +219,8 @@ void TFormMain::createMenus() {
     servis->addAction(ServisParamMod);
     servis->addAction(ServisQuality);
     servis->addAction(ServisStudy);
+    servis->addAction(ServisCasting);
+    servis->addAction(ServisConvergence);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
     window->setObjectName(QStringLiteral("MenuWindow"));
@@ -480,6 +499,50 @@ void TFormMain::ServisStudyExecute() {
         addChild(FormStudy);
     }
     showMaximizedChild(FormStudy);
+}
+
+void TFormMain::ServisCastingExecute() {
+    if (!FormCasting) {
+        FormCasting = new TFormCasting;
+        FormCasting->SetModelSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            korvel::Model m;
+            korvel::ApplyCase(c, m);
+            return m;
+        });
+        FormCasting->SetLimitsSource([this] { return m_qualityLimits; });
+        FormCasting->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        FormCasting->SetSchedule(m_caseSchedule);
+        connect(FormCasting, &TFormCasting::ScheduleChanged, this, [this] {
+            m_caseSchedule = FormCasting->CurrentSchedule();
+            if (CaseFiles) CaseFiles->Update();
+        });
+        addChild(FormCasting);
+    }
+    showMaximizedChild(FormCasting);
+}
+
+void TFormMain::SetCaseSchedule(const korvel::Schedule& s) {
+    m_caseSchedule = s;
+    if (FormCasting) FormCasting->SetSchedule(s);
+}
+
+void TFormMain::ServisConvergenceExecute() {
+    if (!FormConvergence) {
+        FormConvergence = new TFormConvergence;
+        FormConvergence->SetCaseSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            return c;
+        });
+        FormConvergence->SetLimitsSource([this] { return m_qualityLimits; });
+        FormConvergence->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        addChild(FormConvergence);
+    }
+    showMaximizedChild(FormConvergence);
 }
 
 bool TFormMain::OpenStudyCase(const korvel::Case& c, int run) {

@@ -120,6 +120,39 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 error = "--part: " + why;
                 return false;
             }
+        } else if (a == "--schedule") {
+            if (!next(o.schedule) || !OptionValueOk(a, o.schedule, error)) return false;
+        } else if (a == "--launch" || a == "--duration") {
+            std::string v;
+            double value = 0;
+            if (!next(v)) return false;
+            if (!ParseNumber(v, value) || !std::isfinite(value) || !(value > 0)) {
+                error = a + ": «" + v + "» не является положительным числом";
+                return false;
+            }
+            (a == "--launch" ? o.launch : o.durationMin) = value;
+            o.strandOptionGiven = true;
+        } else if (a == "--pyrometers") {
+            std::string v;
+            if (!next(v)) return false;
+            o.pyrometers.clear();
+            for (std::size_t from = 0;;) {
+                const std::size_t comma = v.find(',', from);
+                const std::string cell =
+                    v.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+                double z = 0;
+                if (!ParseNumber(cell, z) || !std::isfinite(z) || z < 0) {
+                    error =
+                        "--pyrometers: «" + cell + "» не является расстоянием от мениска (м, не меньше нуля)";
+                    return false;
+                }
+                o.pyrometers.push_back(z);
+                if (comma == std::string::npos) break;
+                from = comma + 1;
+            }
+            o.strandOptionGiven = true;
+        } else if (a == "--convergence") {
+            o.convergence = true;
         } else if (a == "--out") {
             if (!next(o.out) || !OptionValueOk(a, o.out, error)) return false;
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
@@ -147,8 +180,31 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
         error = "--sweep не сочетается с --json и --csv: строки серии пишутся в CSV (--out FILE)";
         return false;
     }
-    if (o.sweeps.empty() && (o.jobs != 0 || o.partN != 1 || !o.out.empty())) {
-        error = "--jobs, --part и --out задаются только вместе с --sweep";
+    if (!o.schedule.empty()) {
+        if (o.convergence || !o.sweeps.empty() || !o.csvDir.empty() || !o.saveCase.empty() || o.steps >= 0 ||
+            o.partN != 1) {
+            error =
+                "--schedule не сочетается с --convergence, --sweep, --csv, --save-case, --steps и --part: "
+                "ряды разливки пишутся в папку --out DIR";
+            return false;
+        }
+        return true;
+    }
+    if (o.strandOptionGiven) {
+        error = "--launch, --duration и --pyrometers задаются только вместе с --schedule";
+        return false;
+    }
+    if (o.convergence && (!o.sweeps.empty() || !o.json.empty() || !o.csvDir.empty() || !o.saveCase.empty() ||
+                          o.partN != 1 || o.steps >= 0)) {
+        error =
+            "--convergence не сочетается с --sweep, --part, --steps, --json, --csv и --save-case: расчеты "
+            "идут до конца времени процесса (Vp или TauEnd), таблица выводится в stdout, CSV — в файл --out "
+            "FILE";
+        return false;
+    }
+    if (o.sweeps.empty() && !o.convergence && (o.jobs != 0 || o.partN != 1 || !o.out.empty())) {
+        error = "--jobs, --part и --out задаются только вместе с --sweep (--jobs и --out — также с "
+                "--convergence)";
         return false;
     }
     return true;
