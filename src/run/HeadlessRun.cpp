@@ -1,5 +1,6 @@
 #include "run/HeadlessRun.h"
 
+#include "cases/FieldRanges.h"
 #include "model/RunInit.h"
 #include "model/TimeStep.h"
 
@@ -64,14 +65,8 @@ std::string CheckRunInput(const CastingData& d, const ModelParams& p) {
     for (const auto& [name, value] : all) {
         if (!std::isfinite(value)) return std::string("Поле «") + name + "» должно содержать число.";
     }
-    if (!(d.HalfX > 0)) return "Размер заготовки по оси X должен быть больше нуля.";
-    if (!(d.HalfY > 0)) return "Размер заготовки по оси Y должен быть больше нуля.";
-    if (!(d.Vlit > 0)) return "Скорость разливки должна быть больше нуля.";
-    if (!(p.Dt > 0)) return "Шаг расчета должен быть больше нуля.";
-    if (p.L < kMinNodes || p.L > kMaxNodes) return "Количество узлов по оси X должно быть от 4 до 100.";
-    if (p.M < kMinNodes || p.M > kMaxNodes) return "Количество узлов по оси Y должно быть от 4 до 100.";
-    if (p.SideFlag != 1 && p.SideFlag != -1)
-        return "Сторона сечения (SideFlag) должна быть +1 (короткий радиус) или -1 (длинный радиус).";
+    // Every value within what a billet caster and the model's formulas can have.
+    if (std::string why = CheckDataRanges(d, p); !why.empty()) return why + ".";
     if (std::string why = CheckBoundaryInput(p); !why.empty()) return why;
     // The distance of the slice and the number of steps must stay numbers.
     if (!std::isfinite(d.Vlit / 60 * d.TauEnd))

@@ -8,9 +8,10 @@
 
 namespace korvel {
 
-// The values that would make the model's formulas undefined (a division by a zero size, speed or time
-// step, a grid outside the arrays, a value that is not a number). Returns an empty string when the data
-// can run, else a message in the program's language naming the field.
+// The values a run refuses: a value that is not a number, a value outside its physical range (see
+// cases/FieldRanges.h: sizes, speed, chemistry, pouring temperature above the solidus, ...), or a
+// distance or step count beyond any practical run. Returns an empty string when the data can run,
+// else a message in the program's language naming the field, the value and its range.
 std::string CheckRunInput(const CastingData& d, const ModelParams& p);
 
 // The same for the boundary model and the physical model's inputs alone (used by CheckRunInput).

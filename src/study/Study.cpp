@@ -1,5 +1,8 @@
 #include "Study.h"
 
+#include "cases/FieldRanges.h"
+#include "cases/NumberText.h"
+#include "cases/PrintableText.h"
 #include "results/DerivedResults.h"
 #include "results/MachineProfile.h"
 #include "run/HeadlessRun.h"
@@ -19,12 +22,12 @@ namespace korvel {
 
 namespace {
 
-// A number with a decimal point, whatever the locale; a leading "+" is allowed; nothing else may follow.
+// A finite number with a decimal point, whatever the locale, with at most one sign; nothing else may follow.
 bool ReadNumber(std::string_view text, double& v) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(v);
+    double value = 0;
+    if (!ParseDecimal(text, value) || !std::isfinite(value)) return false;
+    v = value;
+    return true;
 }
 
 // The fewest decimals (up to 15) with which v is written exactly as the nearest double reads it
@@ -119,15 +122,17 @@ bool RangeValues(double from, double to, double step, std::vector<double>& value
 }
 
 bool ParseStudyInput(std::string_view text, StudyInput& out, std::string& error) {
-    const std::string form = "ожидается KEY=FROM:TO:STEP или KEY=v1,v2,..., а не «" + std::string(text) + "»";
+    const std::string form =
+        "ожидается KEY=FROM:TO:STEP или KEY=v1,v2,..., а не «" + PrintableText(text) + "»";
     const auto eq = text.find('=');
     if (eq == std::string_view::npos || eq == 0 || eq + 1 >= text.size()) {
         error = form;
         return false;
     }
-    const std::string key(text.substr(0, eq));
+    const std::string key = PrintableText(text.substr(0, eq));
+    const std::string_view rawKey = text.substr(0, eq);
     const std::string_view rest = text.substr(eq + 1);
-    const CaseField* field = FindCaseField(key);
+    const CaseField* field = FindCaseField(rawKey);
     if (!field) {
         error = "неизвестный параметр «" + key + "»; допустимы:";
         for (const CaseField& f : CaseFields())
@@ -146,20 +151,20 @@ bool ParseStudyInput(std::string_view text, StudyInput& out, std::string& error)
         const char* names[3] = {"начало", "конец", "шаг"};
         for (int k = 0; k < 3; ++k) {
             if (!ReadNumber(parts[k], v[k])) {
-                error = key + ": " + names[k] + " «" + std::string(parts[k]) + "» не является числом";
+                error = key + ": " + names[k] + " «" + PrintableText(parts[k]) + "» не является числом";
                 return false;
             }
         }
         std::string why;
         if (!RangeValues(v[0], v[1], v[2], in.values, why)) {
-            error = key + "=" + std::string(rest) + ": " + why;
+            error = key + "=" + PrintableText(rest) + ": " + why;
             return false;
         }
     } else {
         for (std::string_view item : Split(rest, ',')) {
             double v = 0;
             if (!ReadNumber(item, v)) {
-                error = key + ": значение «" + std::string(item) + "» не является числом";
+                error = key + ": значение «" + PrintableText(item) + "» не является числом";
                 return false;
             }
             in.values.push_back(v);
@@ -186,8 +191,11 @@ std::string CheckStudyInputValues(const StudyInput& in) {
         if (std::string bad = BoundaryFieldCheck(*in.field, v); !bad.empty()) return key + ": " + bad;
         if (in.field->param == CaseField::Param::L || in.field->param == CaseField::Param::M ||
             in.field->param == CaseField::Param::SideFlag) {
-            if (v != std::floor(v) || std::fabs(v) > 1e9)
-                return key + ": нужны целые значения, а не " + std::to_string(v);
+            // The model holds these as whole numbers: anything else cannot even be set.
+            if (v != std::floor(v) || std::fabs(v) > 1e9) {
+                const std::string why = CheckFieldValue(key, v, key);
+                return why.empty() ? key + ": нужны целые значения, а не " + NumberForMessage(v) : why;
+            }
             if (in.field->param == CaseField::Param::SideFlag && v != 1 && v != -1)
                 return key + ": допустимы только значения 1 и -1";
         }
@@ -197,7 +205,8 @@ std::string CheckStudyInputValues(const StudyInput& in) {
 
 std::string CheckStudy(const Study& s) {
     if (s.inputs.empty()) return "не задан ни один изменяемый параметр";
-    double runs = 1;
+    // Counted without overflow: beyond the limit the product is not needed.
+    std::size_t runs = 1;
     for (std::size_t k = 0; k < s.inputs.size(); ++k) {
         const StudyInput& in = s.inputs[k];
         if (!in.field) return "изменяемый параметр не задан";
@@ -206,16 +215,25 @@ std::string CheckStudy(const Study& s) {
         for (std::size_t j = 0; j < k; ++j)
             if (s.inputs[j].field == in.field)
                 return std::string("параметр «") + in.field->key + "» изменяется дважды";
-        runs *= double(in.values.size());
+        if (runs <= kMaxStudyRuns)
+            runs = in.values.size() > kMaxStudyRuns ? kMaxStudyRuns + 1 : runs * in.values.size();
     }
     if (!s.combinations.empty()) {
-        runs = double(s.combinations.size());
+        runs = s.combinations.size();
         for (const std::vector<double>& v : s.combinations)
             if (v.size() != s.inputs.size()) return "в сочетании значений не по одному значению на параметр";
     }
-    if (runs > double(kMaxStudyRuns))
-        return "слишком много расчетов: " + std::to_string(static_cast<long long>(runs)) + " (не более " +
-               std::to_string(kMaxStudyRuns) + ")";
+    if (runs > kMaxStudyRuns) {
+        // The true count, as a number of powers of ten when it is too large to write out.
+        double count = 1;
+        for (const StudyInput& in : s.inputs)
+            count *= double(in.values.size());
+        if (!s.combinations.empty()) count = double(s.combinations.size());
+        char buf[64];
+        std::snprintf(buf, sizeof buf, count < 1e15 ? "%.0f" : "около %.3g", count);
+        return std::string("слишком много расчетов: ") + buf + " (не более " + std::to_string(kMaxStudyRuns) +
+               ")";
+    }
     return {};
 }
 
@@ -255,22 +273,34 @@ StudySlice StudyPart(std::size_t runCount, int k, int n) {
 
 bool ParseStudyPart(std::string_view text, int& k, int& n, std::string& error) {
     const auto slash = text.find('/');
-    auto readInt = [](std::string_view t, int& v) {
+    // A whole number of digits only; a number too large for the type counts as "too large".
+    enum class Read { Ok, Bad, TooLarge };
+    auto readCount = [](std::string_view t, long long& v) {
+        if (t.empty() || t.front() < '0' || t.front() > '9') return Read::Bad;
         const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-        return !t.empty() && ec == std::errc() && end == t.data() + t.size();
+        if (end != t.data() + t.size()) return Read::Bad;
+        if (ec == std::errc::result_out_of_range) return Read::TooLarge;
+        return ec == std::errc() ? Read::Ok : Read::Bad;
     };
-    int kk = 0, nn = 0;
-    if (slash == std::string_view::npos || !readInt(text.substr(0, slash), kk) ||
-        !readInt(text.substr(slash + 1), nn)) {
-        error = "ожидается K/N (часть K из N), а не «" + std::string(text) + "»";
+    long long kk = 0, nn = 0;
+    const Read rk = slash == std::string_view::npos ? Read::Bad : readCount(text.substr(0, slash), kk);
+    const Read rn = slash == std::string_view::npos ? Read::Bad : readCount(text.substr(slash + 1), nn);
+    if (rk == Read::Bad || rn == Read::Bad) {
+        error = "ожидается K/N (часть K из N), а не «" + PrintableText(text) + "»";
         return false;
     }
-    if (nn < 1 || nn > int(kMaxStudyRuns) || kk < 1 || kk > nn) {
-        error = "в K/N нужно 1 <= K <= N, а задано «" + std::string(text) + "»";
+    const long long most = static_cast<long long>(kMaxStudyRuns);
+    if (rn == Read::TooLarge || nn > most) {
+        error = "в K/N число частей N должно быть от 1 до " + std::to_string(most) +
+                " (не больше, чем может быть расчетов в серии), а задано «" + PrintableText(text) + "»";
         return false;
     }
-    k = kk;
-    n = nn;
+    if (nn < 1 || rk == Read::TooLarge || kk < 1 || kk > nn) {
+        error = "в K/N нужно 1 <= K <= N, а задано «" + PrintableText(text) + "»";
+        return false;
+    }
+    k = static_cast<int>(kk);
+    n = static_cast<int>(nn);
     return true;
 }
 
@@ -279,7 +309,10 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
     StudyRow row;
     Model m;
     ApplyCase(c, m);
-    row.message = CheckRunInput(m.data, m.params);
+    // The values as the study gives them (the data window's units), then what the run itself refuses.
+    row.message = CheckWindowRanges(c.window, &c.params);
+    if (!row.message.empty()) row.message += ".";
+    if (row.message.empty()) row.message = CheckRunInput(m.data, m.params);
     if (!row.message.empty()) {
         row.status = StudyRunStatus::Refused;
         return row;

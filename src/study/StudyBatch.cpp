@@ -1,6 +1,8 @@
 #include "StudyBatch.h"
 
+#include "cases/FieldRanges.h"
 #include "cases/Overrides.h"
+#include "cases/PrintableText.h"
 #include "results/FileWrite.h"
 
 #include <cerrno>
@@ -16,6 +18,7 @@ bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& erro
     study = Study();
     study.base = r.base;
     study.maxSteps = r.maxSteps;
+    if (error = CheckOverrideRanges(r.overrides); !error.empty()) return false;
     if (!ApplyOverridesToCase(r.overrides, study.base, error)) return false;
     for (const std::string& text : r.sweeps) {
         StudyInput in;
@@ -50,20 +53,11 @@ int RunBatchStudy(const BatchStudyRequest& r, std::FILE* out, std::FILE* err) {
     }
     // A file that cannot be written is found before the runs, not after them.
     if (!r.out.empty()) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(r.out, ec)) {
-            std::fprintf(err, "korvel-batch: --out: «%s» — это папка, а не файл\n", r.out.c_str());
-            return 2;
+        if (const int e = CheckOutputWritable(r.out); e != 0) {
+            std::fprintf(err, "korvel-batch: --out: не удалось записать «%s»: %s\n",
+                         PrintableText(r.out).c_str(), SystemErrorText(e).c_str());
+            return 1;
         }
-        std::string probe = r.out + ".tmp-XXXXXX";
-        const int fd = ::mkstemp(probe.data());
-        if (fd < 0) {
-            std::fprintf(err, "korvel-batch: --out: не удалось создать файл рядом с «%s»: %s\n",
-                         r.out.c_str(), std::strerror(errno));
-            return 2;
-        }
-        ::close(fd);
-        ::unlink(probe.c_str());
     }
     const int jobs = r.jobs > 0 ? r.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const StudySlice slice = StudyPart(StudyRunCount(study), r.partK, r.partN);
@@ -84,7 +78,7 @@ int RunBatchStudy(const BatchStudyRequest& r, std::FILE* out, std::FILE* err) {
     if (!toStdout) {
         if (const std::string why = WriteFileAtomically(r.out, StudyCsv(study, runner.Rows()));
             !why.empty()) {
-            std::fprintf(err, "korvel-batch: --out: %s\n", why.c_str());
+            std::fprintf(err, "korvel-batch: --out: %s\n", PrintableText(why, 400).c_str());
             return 1;
         }
     } else if (std::ferror(out)) {

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "cases/FieldRanges.h"
 #include "run/HeadlessRun.h"
 
 #include <algorithm>
@@ -343,13 +344,11 @@ QString TFormIsxDan::CheckFields() const {
     for (const FieldDef& d : kFields)
         if (!std::isfinite(w.*(d.member)))
             return QStringLiteral("Поле «%1» содержит не число.").arg(FieldCaption(QLatin1String(d.value)));
-    // The model divides by these.
-    for (const char* name : {"DlomX", "DlomY", "Vlit"}) {
-        const FieldDef* d = findDef(QLatin1String(name));
-        if (!(w.*(d->member) > 0))
-            return QStringLiteral("Поле «%1»: значение должно быть больше нуля.")
-                .arg(FieldCaption(QLatin1String(name)));
-    }
+    // Every value within its physical range, named by its caption in the window.
+    const std::string outside = korvel::CheckWindowRanges(w, nullptr, [](const korvel::FieldRange& r) {
+        return "Поле «" + FieldCaption(QString::fromLatin1(r.key)).toStdString() + "»";
+    });
+    if (!outside.empty()) return QString::fromStdString(outside) + QLatin1Char('.');
     // Whatever else a run refuses of the casting data (e.g. values so large that the run's figures
     // are no longer numbers).
     korvel::CastingData candidate;

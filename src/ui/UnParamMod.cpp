@@ -1,5 +1,6 @@
 #include "UnParamMod.h"
 
+#include "cases/FieldRanges.h"
 #include "model/PhysicalBoundary.h"
 #include "run/HeadlessRun.h"
 
@@ -198,9 +199,15 @@ void TfmParamMod::BitBtn2Click() {
         bad->setFocus();
         return;
     }
-    if (!CurrencyDt->HasValidText()) {
-        const QString text =
-            QStringLiteral("Поле «Шаг расчета, с»: %1. Параметры не приняты.").arg(CurrencyDt->TextProblem());
+    QString dtProblem;
+    if (!CurrencyDt->HasValidText())
+        dtProblem = QStringLiteral("Поле «Шаг расчета, с»: %1").arg(CurrencyDt->TextProblem());
+    else if (const std::string why =
+                 korvel::CheckFieldValue("Dt", CurrencyDt->value(), "Поле «Шаг расчета, с»");
+             !why.empty())
+        dtProblem = QString::fromStdString(why);
+    if (!dtProblem.isEmpty()) {
+        const QString text = dtProblem + QStringLiteral(". Параметры не приняты.");
         if (m_messageHandler)
             m_messageHandler(text);
         else

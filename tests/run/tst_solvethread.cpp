@@ -127,9 +127,13 @@ private slots:
         QVERIFY2(m_handOvers.size() == 2, qPrintable(handOverList()));
         QVERIFY(m_handOvers[0].start && !m_handOvers[1].start);
         QCOMPARE(m_handOvers[1].tau, 0.0);
+        // A negative duration is no process time: refused, naming the field, and nothing runs.
         run(-5);
         QVERIFY(waitForEnd());
-        QCOMPARE(m_handOvers.size(), 2);
+        QCOMPARE(m_handOvers.size(), 0);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].contains(QStringLiteral("«Время процесса непрерывной разливки, мин»")),
+                 qPrintable(m_messages[0]));
     }
 
     void stopEndsAfterAtMostOneMoreStep() {

@@ -107,7 +107,7 @@ TEST(StudyInputs, BadInputsAreRefusedWithAReason) {
     EXPECT_NE(Refusal("Vlit=0:1:1e-9").find("слишком много значений"), std::string::npos);
     EXPECT_NE(Refusal("Vlit=nan,1").find("не является числом"), std::string::npos);
     EXPECT_NE(Refusal("Vlit=inf:1:1").find("не является числом"), std::string::npos);
-    EXPECT_NE(Refusal("L=10,10.5").find("целые"), std::string::npos);
+    EXPECT_NE(Refusal("L=10,10.5").find("целое число"), std::string::npos);
     EXPECT_NE(Refusal("SideFlag=0,1").find("1 и -1"), std::string::npos);
 }
 
@@ -206,7 +206,7 @@ TEST(StudyRuns, RefusedRunsAreRowsNotTheEndOfTheStudy) {
     EXPECT_NE(rows[0].message.find("Скорость разливки"), std::string::npos) << rows[0].message;
     EXPECT_EQ(rows[1].status, StudyRunStatus::Refused);
     EXPECT_EQ(rows[2].status, StudyRunStatus::Refused);
-    EXPECT_NE(rows[2].message.find("от 4 до 100"), std::string::npos) << rows[2].message;
+    EXPECT_NE(rows[2].message.find("вне диапазона 4..100"), std::string::npos) << rows[2].message;
     EXPECT_EQ(rows[3].status, StudyRunStatus::Stopped);
     EXPECT_EQ(rows[3].steps, 20);
     // A refused row has no figures in the CSV, only its reason.

@@ -43,7 +43,7 @@ if(NOT rc EQUAL 2 OR NOT err MATCHES "bad.korvel" OR NOT err MATCHES "неизв
 endif()
 # A grid the case cannot hold is not saved.
 execute_process(COMMAND ${BATCH} L=200 --save-case ${OUT}/big.korvel RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(rc EQUAL 0 OR EXISTS ${OUT}/big.korvel OR NOT err MATCHES "от 4 до 100")
+if(rc EQUAL 0 OR EXISTS ${OUT}/big.korvel OR NOT err MATCHES "вне диапазона 4..100")
     message(FATAL_ERROR "L=200 saved: rc ${rc}: ${err}")
 endif()
 

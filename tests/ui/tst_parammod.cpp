@@ -75,6 +75,25 @@ private slots:
         QCOMPARE(m.state.Tem[3][4], 1234.5);
     }
 
+    // A step outside its range keeps the dialog open with the reason; the parameters stay.
+    void stepOutsideItsRangeIsRefused() {
+        korvel::Model m;
+        korvel::SizeState(m);
+        QStringList messages;
+        ScriptedParamMod d(m, [] {});
+        d.SetMessageHandler([&](const QString& t) { messages << t; });
+        d.script = [](ScriptedParamMod& dlg) {
+            dlg.CurrencyDt->setValue(0);
+            dlg.BitBtn2Click();
+            return dlg.result();
+        };
+        QVERIFY(!d.EditModelParams());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QStringLiteral("«Шаг расчета, с»: значение 0 с вне диапазона")),
+                 qPrintable(messages[0]));
+        QCOMPARE(m.params.Dt, 0.5);
+    }
+
     void acceptWithNewGridRebuildsState() {
         korvel::Model m;
         korvel::SizeState(m);

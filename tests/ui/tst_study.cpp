@@ -142,7 +142,7 @@ private slots:
         SetList(w->Inputs[1], "Vlit", "1; 2");
         QVERIFY2(w->LabelCount->text().contains("дважды"), qPrintable(w->LabelCount->text()));
         SetList(w->Inputs[1], "L", "8; 8,5");
-        QVERIFY2(w->LabelCount->text().contains("целые"), qPrintable(w->LabelCount->text()));
+        QVERIFY2(w->LabelCount->text().contains("целое число"), qPrintable(w->LabelCount->text()));
         w->Start();
         QVERIFY(!w->Running());
         QCOMPARE(messages.size(), 1);

@@ -3,8 +3,8 @@
 // bring a typed value into range; runs in one program repeat a fresh run bit for bit; a run that goes
 // numerically unstable is stopped with advice.
 #include "../model/StateCompare.h"
-#include "run/HeadlessRun.h"
 #include "model/TimeStep.h"
+#include "run/HeadlessRun.h"
 #include "run/UnSolveThread.h"
 #include "ui/NumericEdit.h"
 #include "ui/QtTranslations.h"
@@ -159,6 +159,38 @@ private slots:
         korvel::AcceptDataWindow(v, expected);
         const double got = field == "T0" ? data.T0 : field == "P" ? data.P : data.Vlit;
         QCOMPARE(got, value);
+    }
+
+    // A number outside its physical range is refused naming the field's caption, the value and the range;
+    // the text stays as typed and the casting data do not change.
+    void outOfRangeRefusedNamingTheCaption_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("carbon") << "C" << -0.2 << "Поле «C»: значение -0.2 % вне диапазона 0..2 %";
+        QTest::newRow("speed") << "Vlit" << -10.0 << "«Скорость разливки, м/мин»: значение -10 м/мин";
+        QTest::newRow("nozzles") << "Nn2" << 0.5
+                                 << "«Количество форсунок на 2-ю секцию, шт»: нужно целое число";
+        QTest::newRow("duration") << "Vp" << -1.0 << "«Время процесса непрерывной разливки, мин»";
+        QTest::newRow("section") << "l2" << -100.0 << "«Длина 2-й секции ЗВО, м»";
+    }
+
+    void outOfRangeRefusedNamingTheCaption() {
+        QFETCH(QString, field);
+        QFETCH(double, value);
+        QFETCH(QString, says);
+        korvel::CastingData data;
+        TFormIsxDan win(data);
+        QStringList messages;
+        win.SetMessageHandler([&](const QString& t) { messages << t; });
+        const korvel::CastingData before = data;
+        win.Field(field)->setValue(value);
+        QVERIFY(!win.Accept());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(says), qPrintable(messages[0]));
+        QVERIFY2(messages[0].contains(QStringLiteral("не приняты")), qPrintable(messages[0]));
+        QCOMPARE(std::memcmp(&before, &data, sizeof data), 0);
+        QCOMPARE(win.Field(field)->value(), value);
     }
 
     void runRefusesWrongTextNamingTheField() {

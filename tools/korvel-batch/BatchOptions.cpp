@@ -3,7 +3,10 @@
 #include "results/ResultsExport.h"
 
 #include "cases/CaseBatch.h"
+#include "cases/FieldRanges.h"
+#include "cases/NumberText.h"
 #include "cases/Overrides.h"
+#include "cases/PrintableText.h"
 #include "study/Study.h"
 #include <charconv>
 
@@ -14,15 +17,9 @@
 namespace korvel {
 
 namespace {
-// A decimal number with a dot, read the same whatever the locale; an optional leading '+'. Refuses
-// text with anything after the number and values beyond the range of a double.
+// A decimal number with a dot, read the same whatever the locale, with at most one sign.
 bool ParseNumber(const std::string& text, double& value) {
-    const char* b = text.data();
-    const char* e = b + text.size();
-    if (b != e && *b == '+') ++b;
-    if (b == e || *b == '+') return false;
-    const auto r = std::from_chars(b, e, value);
-    return r.ec == std::errc() && r.ptr == e;
+    return ParseDecimal(text, value);
 }
 
 // An argument that is the value of an option: neither empty nor looking like an option itself.
@@ -32,8 +29,9 @@ bool OptionValueOk(const std::string& option, const std::string& v, std::string&
         return false;
     }
     if (v[0] == '-') {
-        error = option + ": нужно имя, а не «" + v +
-                "», похожее на параметр (имя, которое начинается с «-», запишите как ./" + v + ")";
+        error = option + ": нужно имя, а не «" + PrintableText(v) +
+                "», похожее на параметр (имя, которое начинается с «-», запишите как ./" + PrintableText(v) +
+                ")";
         return false;
     }
     return true;
@@ -52,7 +50,7 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
         const std::string& a = args[k];
         auto next = [&](std::string& out) {
             if (k + 1 >= args.size()) {
-                error = "после " + a + " нужно значение";
+                error = "после " + PrintableText(a) + " нужно значение";
                 return false;
             }
             out = args[++k];
@@ -60,13 +58,15 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
         };
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--builtin") {
             o.builtin = true;
         } else if (a == "--steps") {
             std::string v;
             if (!next(v)) return false;
             if (!ParseCount(v, o.steps)) {
-                error = "--steps: «" + v + "» не является целым неотрицательным числом";
+                error = "--steps: «" + PrintableText(v) + "» не является целым неотрицательным числом";
                 return false;
             }
         } else if (a == "--json") {
@@ -83,15 +83,15 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             const auto eq = v.find('=');
             double value = 0;
             if (eq == std::string::npos || !ParseNumber(v.substr(eq + 1), value)) {
-                error = "--limit: нужно КРИТЕРИЙ=ЧИСЛО, а не «" + v + "»";
+                error = "--limit: нужно КРИТЕРИЙ=ЧИСЛО, а не «" + PrintableText(v) + "»";
                 return false;
             }
             if (const std::string why = SetQualityLimit(o.limits, v.substr(0, eq), value); !why.empty()) {
-                error = "--limit: " + why;
+                error = "--limit: " + PrintableText(why, 300);
                 return false;
             }
             if (const std::string why = CheckQualityLimits(o.limits); !why.empty()) {
-                error = "--limit: " + why;
+                error = "--limit: " + PrintableText(why, 300);
                 return false;
             }
         } else if (a == "--boundary") {
@@ -119,7 +119,7 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             long long n = 0;
             if (!next(v)) return false;
             if (!ParseCount(v, n) || n < 1 || n > 1024) {
-                error = "--jobs: «" + v + "» не является числом потоков от 1 до 1024";
+                error = "--jobs: «" + PrintableText(v) + "» не является числом потоков от 1 до 1024";
                 return false;
             }
             o.jobs = static_cast<int>(n);
@@ -169,12 +169,12 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             const std::string key = a.substr(0, eq);
             double value = 0;
             if (!ParseNumber(a.substr(eq + 1), value)) {
-                error = key + ": «" + a.substr(eq + 1) + "» не является числом";
+                error = PrintableText(key) + ": «" + PrintableText(a.substr(eq + 1)) + "» не является числом";
                 return false;
             }
             o.overrides.emplace_back(key, value);
         } else {
-            error = "непонятный аргумент «" + a + "»";
+            error = "непонятный аргумент «" + PrintableText(a) + "»";
             return false;
         }
     }
@@ -227,6 +227,7 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
     } else if (!o.builtin) {
         AcceptDataWindow(DataWindowStartValues(), m.data);
     }
+    if (error = CheckOverrideRanges(o.overrides); !error.empty()) return false;
     return ApplyOverridesToModel(o.overrides, m, error);
 }
 

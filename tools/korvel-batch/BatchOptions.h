@@ -15,6 +15,7 @@ struct BatchOptions {
     std::string json;     // write the final state and the history here
     std::string csvDir;   // write the CSV results here
     bool help = false;
+    bool version = false;
     std::string caseFile; // start from this case file instead (then the overrides apply)
     std::string saveCase; // write the case of the run here instead of running it
     std::vector<std::pair<std::string, double>> overrides;

@@ -7,6 +7,7 @@
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
 #include "cases/Overrides.h"
+#include "cases/PrintableText.h"
 #include "model/PhysicalBoundary.h"
 #include "results/FileWrite.h"
 #include "results/KeyFigures.h"
@@ -66,7 +67,11 @@ const char* kHelp =
 
 Числа в файлах записываются с точкой при любом языке системы. Файлы записываются под временным
 именем и переименовываются на место только целиком: при ошибке прежние файлы остаются как были
-(CSV-файлы заменяются все вместе или ни один).
+(CSV-файлы заменяются все вместе или ни один). Через символическую ссылку заменяется файл, на который
+она указывает (ссылка остается); устройство, канал (FIFO) и /dev/stdout записываются напрямую, без
+временного файла. При прерывании (Ctrl+C, SIGTERM, SIGHUP) временные файлы удаляются.
+Каждое значение проверяется на физически возможный диапазон (C от 0 до 2 %, T0 от 1300 до 1700 °C и
+выше солидуса стали, L и M от 4 до 100 и т. д.); значение вне диапазона — код выхода 2.
 Перед расчетом в поток ошибок выводится число шагов, а во время долгого расчета — сколько шагов
 выполнено.
 
@@ -233,9 +238,9 @@ private:
 std::string MakeFolder(const std::string& dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (ec) return "не удалось создать папку " + dir + ": " + SystemErrorText(ec.value());
+    if (ec) return "не удалось создать папку " + PrintableText(dir) + ": " + SystemErrorText(ec.value());
     if (!std::filesystem::is_directory(dir, ec))
-        return "не удалось записать результаты в " + dir + ": " + SystemErrorText(ENOTDIR);
+        return "не удалось записать результаты в " + PrintableText(dir) + ": " + SystemErrorText(ENOTDIR);
     return {};
 }
 
@@ -244,10 +249,6 @@ std::string MakeFolder(const std::string& dir) {
 int main(int argc, char** argv) {
     // Messages and the printed figures follow the user's locale; the files never do.
     std::setlocale(LC_ALL, "");
-    if (argc == 2 && std::string(argv[1]) == "--version") {
-        std::printf("korvel-batch %s\n", kVersion);
-        return 0;
-    }
     BatchOptions o;
     std::string error;
     if (!ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), o, error)) {
@@ -258,6 +259,10 @@ int main(int argc, char** argv) {
         std::string help = kHelp;
         help.replace(help.find("@KEYS@"), 6, OverrideKeysHelp());
         std::fputs(help.c_str(), stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("korvel-batch %s\n", kVersion);
         return 0;
     }
     if (!o.sweeps.empty()) {
@@ -296,10 +301,15 @@ int main(int argc, char** argv) {
     }
     if (!o.schedule.empty()) return RunStrandBatch(m, o, stdout, stderr);
     if (!o.saveCase.empty()) {
+        // Values a run would refuse are bad data, not a failed write.
+        if (const std::string refused = CheckRunInput(m.data, m.params); !refused.empty()) {
+            std::fprintf(stderr, "korvel-batch: %s Вариант не записан.\n", refused.c_str());
+            return 2;
+        }
         std::string note;
         const bool saved = SaveCaseOfRun(o.caseFile, o.builtin, m, o.saveCase, error, note);
         if (!note.empty()) std::fprintf(stderr, "korvel-batch: %s\n", note.c_str());
-        if (!saved) std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
+        if (!saved) std::fprintf(stderr, "korvel-batch: %s\n", PrintableText(error, 400).c_str());
         return saved ? 0 : 1;
     }
     if (const std::string refused = CheckRunInput(m.data, m.params); !refused.empty()) {
@@ -374,7 +384,7 @@ int main(int argc, char** argv) {
         }
         if (!err.empty()) {
             std::fprintf(stderr, "korvel-batch: CSV-файлы не записаны, прежние файлы не изменены: %s\n",
-                         err.c_str());
+                         PrintableText(err, 400).c_str());
             rc = 1;
         }
     }
@@ -382,7 +392,8 @@ int main(int argc, char** argv) {
         if (const std::string err = WriteFilesAtomically(
                 {{o.json, BatchJson(m, out.steps, history, results, ProfileVerdictJson(profile, verdict))}});
             !err.empty()) {
-            std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n", err.c_str());
+            std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n",
+                         PrintableText(err, 400).c_str());
             rc = 1;
         }
     }
