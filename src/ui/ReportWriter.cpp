@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -88,9 +89,14 @@ public:
         m_y += m_mm * 6;
     }
 
-    // One picture in half a page: its title, the case, date and version, then the picture as large as fits.
-    void figure(const QString& title, const QImage& image) {
-        const double half = (m_bottom - lineHeight(m_small)) / 2;
+    // One picture in half a page (or a whole landscape page): its title, the case, date and version,
+    // then the picture as large as fits.
+    void figure(const QString& title, const QImage& image, bool landscape = false) {
+        if (landscape != m_landscape) {
+            newPage(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+            m_landscape = landscape;
+        }
+        const double half = landscape ? m_bottom : (m_bottom - lineHeight(m_small)) / 2;
         if (m_y + half > m_bottom + 1) newPage();
         const double top = m_y;
         drawLine(title, m_heading);
@@ -182,11 +188,18 @@ private:
                            QStringLiteral("Страница %1").arg(m_pageNumber));
     }
 
-    void newPage() {
+    void newPage(std::optional<QPageLayout::Orientation> orientation = std::nullopt) {
         footer();
+        if (orientation) m_writer.setPageOrientation(*orientation);
         m_writer.newPage();
         ++m_pageNumber;
         m_y = 0;
+        if (orientation) {
+            // The painter keeps drawing in device pixels; the page's printable area is what changed.
+            const QRect paint = m_writer.pageLayout().paintRectPixels(m_writer.resolution());
+            m_page = QRect(0, 0, paint.width(), paint.height());
+            m_bottom = m_page.height() - lineHeight(m_small) * 2;
+        }
     }
 
     QPdfWriter& m_writer;
@@ -197,6 +210,7 @@ private:
     double m_y = 0;
     double m_bottom = 0;
     int m_pageNumber = 1;
+    bool m_landscape = false;
     QFont m_body, m_small, m_bold, m_heading, m_title;
 };
 
@@ -207,7 +221,7 @@ QSize ReportPictureSize(korvel::ReportFigure figure) {
     case korvel::ReportFigure::CrossSection:
         return QSize(1254, 728);
     case korvel::ReportFigure::Profile:
-        return QSize(1500, 900);
+        return QSize(1250, 760);
     default:
         return QSize(1200, 760);
     }
@@ -234,7 +248,9 @@ QString WriteReportPdf(const QString& path, const korvel::ReportContent& content
         for (int k = 0; k < korvel::kReportFigureCount; ++k) {
             const QString title =
                 k < int(content.figureTitles.size()) ? q(content.figureTitles[size_t(k)]) : QString();
-            p.figure(title, k < figures.size() ? figures[k] : QImage());
+            // The chart along the machine is wide and dense: it gets a landscape page of its own.
+            p.figure(title, k < figures.size() ? figures[k] : QImage(),
+                     k == int(korvel::ReportFigure::Profile));
         }
         written = p.pages();
         p.finish();

@@ -8,7 +8,8 @@
 #include <QString>
 
 // The report of a run as one PDF file on A4 pages: a heading with the case, the date and the program's
-// version, the tables of the report's content, then its pictures two to a page, each under its title
+// version, the tables of the report's content, then its pictures (the chart along the machine on a
+// landscape page of its own, the others two to a page), each under its title
 // with the case, the date and the version. Every page carries the case, the date, the version and its
 // number at the foot.
 
