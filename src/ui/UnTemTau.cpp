@@ -361,8 +361,17 @@ void TFormTempTau::applyRanges() {
     const int viewW = ChartView1 ? ChartView1->width() : 455;
     const int xParts =
         std::clamp((viewW - 90) / (labels.horizontalAdvance(QStringLiteral("00,0")) + 40), 2, 12);
-    const double yStep = RoundStep(y1 - y0, yParts, 10);
+    double yStep = RoundStep(y1 - y0, yParts, 10);
     const double xStep = RoundStep(x1 - x0, xParts, 0.1);
+    // Where the plot has room for three labels, at least three ticks: a finer round step when the
+    // fitted range would hold fewer.
+    auto rangeTicks = [&](double step) {
+        const double minor = std::max(10.0, step / 5);
+        const double lo = std::floor(y0 / minor) * minor, hi = std::ceil(y1 / minor) * minor;
+        return int(std::floor(hi / step + 1e-9) - std::ceil(lo / step - 1e-9)) + 1;
+    };
+    for (int parts = yParts + 1; yTicks >= 3 && yStep > 10 && rangeTicks(yStep) < 3 && parts <= 20; ++parts)
+        yStep = std::min(yStep, RoundStep(y1 - y0, parts, 10));
     const double yMinor = std::max(10.0, yStep / 5);
     double ylo = std::floor(y0 / yMinor) * yMinor, yhi = std::ceil(y1 / yMinor) * yMinor;
     if (!(yhi > ylo)) yhi = ylo + yMinor;
