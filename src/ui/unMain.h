@@ -36,6 +36,7 @@ class TfmQuality;
 class TSolveThread;
 class TfmParamMod;
 class TFormStudy;
+class TFormConvergence;
 namespace korvel {
 struct Case;
 }
@@ -125,6 +126,8 @@ public:
     TfmQuality* fmQuality = nullptr;
     // The parameter study window, created at its first use.
     TFormStudy* FormStudy = nullptr;
+    // The convergence check window, created at its first use.
+    TFormConvergence* FormConvergence = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -151,6 +154,7 @@ public:
     QAction* WindowProfile = nullptr;
     QAction* ServisQuality = nullptr;
     QAction* ServisStudy = nullptr;
+    QAction* ServisConvergence = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
     // The profile along the machine and the quality verdict of the latest run with results, and the
@@ -188,6 +192,8 @@ public slots:
     void ServisQualityExecute();
     // Shows the parameter study window.
     void ServisStudyExecute();
+    // Shows the convergence check window.
+    void ServisConvergenceExecute();
     // Puts a case into the data window and the model parameters (not while a run is going).
     bool OpenStudyCase(const korvel::Case& c, int run);
     // Puts model parameters into the model and the parameters dialog; a new grid re-sizes the state,
@@ -236,7 +242,6 @@ private:
     void shutdownRun();
     // The verdict's lines for the summary of the run, and the profile's files in dir.
     QStringList verdictLines() const;
-    QString saveProfileResults(const QString& dir);
 
     korvel::Model& m_model;
     korvel::CastingData m_castingData;
