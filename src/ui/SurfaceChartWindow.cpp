@@ -276,7 +276,13 @@ SurfaceChartWindow::ViewFit SurfaceChartWindow::FitView(QSize viewSize) {
     if (viewSize.width() <= 0 || viewSize.height() <= 0) return fit;
     const double a = double(viewSize.width()) / viewSize.height();
     if (a <= 2.6) {
-        fit.zoom = float(std::clamp(72.0 * a / 1.6, 40.0, 72.0));
+        // A box a little taller than the usual one keeps the value axis' title whole along its side.
+        fit.aspectRatio = 1.6f;
+        fit.zoom = float(std::clamp(80.0 * a / 1.6, 45.0, 90.0));
+        // The labels shrink with the box: a small view gets larger letters, so that the ticks stay at
+        // 9 px or more.
+        const double side = std::min(viewSize.width() / 1.6, double(viewSize.height()));
+        fit.fontPoints = float(30.0 * std::clamp(560.0 / side, 1.0, 1.9));
         return fit;
     }
     const double t = std::clamp((a - 2.6) / (13.0 - 2.6), 0.0, 1.0);

@@ -1,6 +1,7 @@
 #include "UnIsxDan.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <cmath>
 
 #include "cases/FieldRanges.h"
+#include "cases/SteelGrades.h"
 #include "run/HeadlessRun.h"
 
 #include <algorithm>
@@ -124,9 +126,29 @@ TFormIsxDan::TFormIsxDan(korvel::CastingData& data, QWidget* parent) : QWidget(p
 
     // 2. Chemistry: six columns of two fields.
     m_chemGroup = new QGroupBox(QStringLiteral("Химический состав стали "), this);
-    auto* chemLay = new QHBoxLayout(m_chemGroup);
-    chemLay->setContentsMargins(0, 4, 0, 4);
+    auto* chemOuter = new QVBoxLayout(m_chemGroup);
+    chemOuter->setContentsMargins(0, 4, 0, 4);
+    chemOuter->setSpacing(0);
+    auto* gradeRow = new QHBoxLayout;
+    gradeRow->setContentsMargins(8, 2, 8, 2);
+    auto* gradeLabel = label(QStringLiteral("Марка стали"), m_chemGroup);
+    ComboGrade = new QComboBox(m_chemGroup);
+    ComboGrade->setObjectName(QStringLiteral("ComboGrade"));
+    ComboGrade->setToolTip(
+        QStringLiteral("Заполняет химический состав серединами диапазонов стандарта на марку"));
+    ComboGrade->addItem(QStringLiteral("свой состав"));
+    for (const korvel::SteelGrade& g : korvel::SteelGrades())
+        ComboGrade->addItem(QStringLiteral("%1 (%2)").arg(QString::fromStdString(g.name),
+                                                          QString::fromStdString(g.standard)));
+    gradeLabel->setBuddy(ComboGrade);
+    gradeRow->addWidget(gradeLabel);
+    gradeRow->addWidget(ComboGrade);
+    gradeRow->addStretch(1);
+    chemOuter->addLayout(gradeRow);
+    auto* chemLay = new QHBoxLayout;
+    chemLay->setContentsMargins(0, 0, 0, 0);
     chemLay->setSpacing(0);
+    chemOuter->addLayout(chemLay);
     const char* columns[6][2] = {{"C", "Mn"},  {"Si", "S"}, {"P", "Cr"},
                                  {"Ni", "Cu"}, {"Al", "V"}, {"Mg", "H2"}};
     NumericEdit** chemFields[6][2] = {{&CurrencyC, &CurrencyMn}, {&CurrencySi, &CurrencyS},
@@ -264,6 +286,12 @@ TFormIsxDan::TFormIsxDan(korvel::CastingData& data, QWidget* parent) : QWidget(p
     // Enter in any field accepts, as the window's default button.
     for (const FieldDef& d : kFields)
         connect(Field(QLatin1String(d.value)), &QLineEdit::returnPressed, BitBtn2, &QPushButton::click);
+    // The grade choice follows the chemistry, whoever changes it.
+    connect(ComboGrade, &QComboBox::activated, this, [this](int index) { ChooseGrade(index - 1); });
+    for (NumericEdit* e : {CurrencyC, CurrencyMn, CurrencySi, CurrencyS, CurrencyP, CurrencyCr, CurrencyNi,
+                           CurrencyCu, CurrencyAl, CurrencyV, CurrencyMg})
+        connect(e, &NumericEdit::valueChanged, this, &TFormIsxDan::syncGradeChoice);
+    syncGradeChoice();
 
     resize(780, 440);
 }
@@ -318,6 +346,40 @@ void TFormIsxDan::syncSolveButton() {
     BitBtn1->setStatusTip(m_solveAction->statusTip());
     BitBtn1->setIcon(m_solveAction->icon());
     BitBtn1->setEnabled(m_solveAction->isEnabled());
+}
+
+void TFormIsxDan::ChooseGrade(int k) {
+    const std::vector<korvel::SteelGrade>& grades = korvel::SteelGrades();
+    const DataWindowValues now = Values();
+    if (k >= 0 && k < int(grades.size())) {
+        // The composition as typed is kept once, before the first grade replaces it.
+        if (korvel::GradeOfChemistry(now) < 0) {
+            m_ownChemistry = now;
+            m_hasOwnChemistry = true;
+        }
+        m_applyingGrade = true;
+        SetValues(korvel::WithGradeChemistry(now, grades[size_t(k)]));
+        m_applyingGrade = false;
+    } else if (m_hasOwnChemistry) {
+        DataWindowValues w = now;
+        for (double DataWindowValues::*m :
+             {&DataWindowValues::C, &DataWindowValues::Mn, &DataWindowValues::Si, &DataWindowValues::S,
+              &DataWindowValues::P, &DataWindowValues::Cr, &DataWindowValues::Ni, &DataWindowValues::Cu,
+              &DataWindowValues::Al, &DataWindowValues::V, &DataWindowValues::Mg})
+            w.*m = m_ownChemistry.*m;
+        m_applyingGrade = true;
+        SetValues(w);
+        m_applyingGrade = false;
+    }
+    syncGradeChoice();
+}
+
+void TFormIsxDan::syncGradeChoice() {
+    if (m_applyingGrade) return;
+    const int grade = korvel::GradeOfChemistry(Values());
+    // A composition of no grade is the user's own from now on.
+    if (grade < 0) m_hasOwnChemistry = false;
+    ComboGrade->setCurrentIndex(grade + 1);
 }
 
 DataWindowValues TFormIsxDan::Values() const {

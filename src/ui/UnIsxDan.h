@@ -7,6 +7,7 @@
 #include <functional>
 
 class QAction;
+class QComboBox;
 class QGroupBox;
 class QScrollArea;
 class QLabel;
@@ -68,6 +69,13 @@ public:
     QPushButton* BitBtn3; // "Отменить"
     // The model parameters the case runs with (set by the main window).
     QLabel* LabelModelParams;
+    // "Марка стали": the first entry is the composition as typed, then the common grades. It shows
+    // the grade whose typical composition the chemistry fields hold.
+    QComboBox* ComboGrade;
+
+    // Fills the chemistry with the typical composition of grade k of korvel::SteelGrades(); k = -1
+    // puts back the composition the fields held before the first grade was chosen.
+    void ChooseGrade(int k);
 
 public slots:
     // Accept: the window into the casting data.
@@ -89,6 +97,7 @@ private:
     NumericEdit* makeField(const char* name, const QString& pattern, int decimals, double start);
 
     void syncSolveButton();
+    void syncGradeChoice();
 
     korvel::CastingData& m_data;
     MessageHandler m_messageHandler;
@@ -101,4 +110,8 @@ private:
     QScrollArea* m_scroll = nullptr;
     QWidget* m_page = nullptr;
     int m_minPageWidth = 0;
+    // The chemistry as typed before a grade replaced it, for choosing "свой состав" again.
+    bool m_hasOwnChemistry = false;
+    bool m_applyingGrade = false;
+    korvel::DataWindowValues m_ownChemistry{};
 };

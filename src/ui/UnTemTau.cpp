@@ -189,11 +189,17 @@ void TFormTempTau::layoutLegend(int availableWidth) {
         itemWidth = std::max(itemWidth, mark->sizeHint().width() + title->sizeHint().width());
     itemWidth += 6 + 24;
     const QMargins margins = m_legendGrid->contentsMargins();
-    int columns =
-        std::clamp((availableWidth - margins.left() - margins.right()) / std::max(itemWidth, 1), 1, 6);
+    const int room = availableWidth - margins.left() - margins.right();
+    int columns = std::clamp(room / std::max(itemWidth, 1), 1, 6);
     if (columns == 4 || columns == 5) columns = 3; // rows of equal length
-    if (columns == m_legendColumns) return;
+    // The axis titles that move here when the plot is short of room stand beside the items when that
+    // leaves the items three columns or more, else in a row of their own above them: either way the
+    // items keep their columns and every title stays whole.
+    const int titles = m_legendTitle->sizeHint().width() + m_legendBottomTitle->sizeHint().width() + 12;
+    const bool beside = (room - titles) / std::max(itemWidth, 1) >= std::min(columns, 3);
+    if (columns == m_legendColumns && beside == m_legendBeside) return;
     m_legendColumns = columns;
+    m_legendBeside = beside;
     for (const auto& [mark, title] : m_legendItems) {
         m_legendGrid->removeWidget(mark);
         m_legendGrid->removeWidget(title);
@@ -202,15 +208,23 @@ void TFormTempTau::layoutLegend(int availableWidth) {
         m_legendGrid->setColumnStretch(c, 0);
     m_legendGrid->removeWidget(m_legendTitle);
     m_legendGrid->removeWidget(m_legendBottomTitle);
+    // The axis titles that move here when the plot is short of room take a row of their own above the
+    // items, so the items keep their columns and every title stays whole.
+    const int first = beside ? 0 : 1;
     for (int k = 0; k < 6; ++k) {
         const auto& [mark, title] = m_legendItems[static_cast<std::size_t>(k)];
-        const int row = k / columns, col = 1 + (k % columns) * 2;
+        const int row = first + k / columns, col = 1 + (k % columns) * 2;
         m_legendGrid->addWidget(mark, row, col);
         m_legendGrid->addWidget(title, row, col + 1);
         m_legendGrid->setColumnStretch(col + 1, 1);
     }
-    m_legendGrid->addWidget(m_legendTitle, 0, 0);
-    m_legendGrid->addWidget(m_legendBottomTitle, 0, 1 + 2 * columns);
+    if (beside) {
+        m_legendGrid->addWidget(m_legendTitle, 0, 0);
+        m_legendGrid->addWidget(m_legendBottomTitle, 0, 1 + 2 * columns);
+    } else {
+        m_legendGrid->addWidget(m_legendTitle, 0, 0, 1, 1 + 2 * columns, Qt::AlignLeft);
+        m_legendGrid->addWidget(m_legendBottomTitle, 0, 0, 1, 1 + 2 * columns, Qt::AlignRight);
+    }
 }
 
 void TFormTempTau::resizeEvent(QResizeEvent* event) {
@@ -347,8 +361,17 @@ void TFormTempTau::applyRanges() {
     const int viewW = ChartView1 ? ChartView1->width() : 455;
     const int xParts =
         std::clamp((viewW - 90) / (labels.horizontalAdvance(QStringLiteral("00,0")) + 40), 2, 12);
-    const double yStep = RoundStep(y1 - y0, yParts, 10);
+    double yStep = RoundStep(y1 - y0, yParts, 10);
     const double xStep = RoundStep(x1 - x0, xParts, 0.1);
+    // Where the plot has room for three labels, at least three ticks: a finer round step when the
+    // fitted range would hold fewer.
+    auto rangeTicks = [&](double step) {
+        const double minor = std::max(10.0, step / 5);
+        const double lo = std::floor(y0 / minor) * minor, hi = std::ceil(y1 / minor) * minor;
+        return int(std::floor(hi / step + 1e-9) - std::ceil(lo / step - 1e-9)) + 1;
+    };
+    for (int parts = yParts + 1; yTicks >= 3 && yStep > 10 && rangeTicks(yStep) < 3 && parts <= 20; ++parts)
+        yStep = std::min(yStep, RoundStep(y1 - y0, parts, 10));
     const double yMinor = std::max(10.0, yStep / 5);
     double ylo = std::floor(y0 / yMinor) * yMinor, yhi = std::ceil(y1 / yMinor) * yMinor;
     if (!(yhi > ylo)) yhi = ylo + yMinor;

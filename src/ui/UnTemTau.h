@@ -88,4 +88,5 @@ private:
     QGridLayout* m_legendGrid = nullptr;
     std::array<std::pair<QLabel*, QLabel*>, 6> m_legendItems{};
     int m_legendColumns = 0;
+    bool m_legendBeside = true; // the moved axis titles beside the items, else above them
 };

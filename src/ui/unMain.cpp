@@ -1,4 +1,6 @@
 #include "unMain.h"
+#include "ReportWriter.h"
+#include "WindowArrangement.h"
 
 #include "KorvelIcons.h"
 #include "UiFormat.h"
@@ -17,6 +19,8 @@
 #include "UnSolve.h"
 #include "UnStudy.h"
 #include "UnTemTau.h"
+#include "Version.h"
+#include "cases/CaseReport.h"
 #include "results/FileWrite.h"
 #include "results/ProfileExport.h"
 #include "run/UnSolveThread.h"
@@ -25,11 +29,13 @@
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -71,7 +77,15 @@ TFormMain::TFormMain(korvel::Model& model, QWidget* parent)
     createStatusBar();
     createChildWindows();
     CaseFiles = new TCaseFiles(this);
-    CaseFiles->CreateMenu(menuBar(), ActionsSaveResults);
+    QMenu* fileMenu = CaseFiles->CreateMenu(menuBar(), ActionsSaveResults);
+    ActionsReport = new QAction(QStringLiteral("Отчет о расчете..."), this);
+    ActionsReport->setObjectName(QStringLiteral("ActionsReport"));
+    ActionsReport->setProperty("category", QStringLiteral("Actions"));
+    ActionsReport->setStatusTip(QStringLiteral(
+        "Записать отчет о последнем расчете в файл PDF: исходные данные, показатели, оценка и рисунки"));
+    ActionsReport->setToolTip(ActionsReport->statusTip());
+    connect(ActionsReport, &QAction::triggered, this, &TFormMain::ActionsReportExecute);
+    fileMenu->addAction(ActionsReport);
     // The comparison of the session's runs, at the end of the window menu.
     FormCompare = new TFormCompare(m_archive, this);
     FormCompare->hide();
@@ -311,6 +325,7 @@ void TFormMain::updateActions() {
     const bool results = m_hasResults && !m_runActive;
     ActionsResults->setEnabled(results);
     ActionsSaveResults->setEnabled(results);
+    if (ActionsReport) ActionsReport->setEnabled(results);
     if (CaseFiles) CaseFiles->SetRunActive(m_runActive);
 }
 
@@ -682,7 +697,7 @@ void TFormMain::ActionsSolveExecute() {
     PrepareSolveWindow();
     // 5.-6. Data window away, result windows tiled.
     if (QMdiSubWindow* sub = SubWindowOf(FormIsxDan)) sub->showMinimized();
-    TileHorizontal();
+    ArrangeRunWindows(m_mdiArea, {FormGraphS, FormGraphC, FormTempTau, FormSolve, FormProfile});
     // 7. Billet label, sizes in mm as the fields hold them.
     FormSolve->SetBilletSize(FormIsxDan->CurrencyDlomX->value(), FormIsxDan->CurrencyDlomY->value());
     // 8. The worker.
@@ -871,6 +886,53 @@ void TFormMain::ActionsSaveResultsExecute() {
     m_lastFolder = dir;
     statusBar()->showMessage(
         QStringLiteral("Результаты сохранены в папку %1").arg(QDir::toNativeSeparators(dir)), 10000);
+}
+
+void TFormMain::ActionsReportExecute() {
+    if (!m_hasResults || m_runActive || WorkerAlive()) return;
+    const korvel::ArchivedRun* run = m_archive.Latest();
+    const QString caseName = run ? QString::fromStdString(run->name) : QString();
+    QString suggested = CaseFiles->CaseName();
+    if (suggested.isEmpty()) suggested = QStringLiteral("отчет");
+    const QString path =
+        m_reportPathChooser
+            ? m_reportPathChooser()
+            : QFileDialog::getSaveFileName(this, QStringLiteral("Отчет о расчете"),
+                                           QDir(m_lastFolder).filePath(suggested + QStringLiteral(".pdf")),
+                                           QStringLiteral("Документ PDF (*.pdf)"));
+    if (path.isEmpty()) return;
+
+    korvel::ReportSource source;
+    source.caseName = caseName.toStdString();
+    source.date =
+        QLocale().toString(QDateTime::currentDateTime(), QStringLiteral("dd.MM.yyyy HH:mm")).toStdString();
+    source.version = korvel::kVersion;
+    // The case as the run used it.
+    korvel::Case c;
+    c.window = korvel::RestoreDataWindow(m_model.data);
+    c.params = m_model.params;
+    source.inputs = korvel::CaseReportRows(c);
+    source.results = m_results;
+    source.key = m_key;
+    source.verdict = m_verdict;
+    source.completed = m_resultsCompleted;
+    source.tau = m_model.state.Tau;
+    source.distance = m_lastDistance;
+    using korvel::ReportFigure;
+    const QList<QImage> figures{
+        FormProfile->RenderImage(ReportPictureSize(ReportFigure::Profile)),
+        FormSolve->RenderPicture(ReportPictureSize(ReportFigure::CrossSection)),
+        FormTempTau->RenderPicture(ReportPictureSize(ReportFigure::TemperatureHistory)),
+        FormGraphS->RenderPicture(ReportPictureSize(ReportFigure::Sulphur)),
+        FormGraphC->RenderPicture(ReportPictureSize(ReportFigure::Carbon))};
+    const QString error = WriteReportPdf(path, korvel::MakeReportContent(source), figures);
+    if (!error.isEmpty()) {
+        showMessage(QStringLiteral("Отчет не записан: %1.").arg(error));
+        return;
+    }
+    m_lastFolder = QFileInfo(path).absolutePath();
+    statusBar()->showMessage(QStringLiteral("Отчет записан в файл %1").arg(QDir::toNativeSeparators(path)),
+                             10000);
 }
 
 QString TFormMain::saveResults(const QString& dir) {

@@ -69,6 +69,8 @@ public:
     // Where the results are saved; by default a folder dialog. An empty answer saves nothing.
     using FolderChooser = std::function<QString()>;
     void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    // Where the report is written; by default a file dialog. An empty answer writes nothing.
+    void SetReportPathChooser(FolderChooser chooser) { m_reportPathChooser = std::move(chooser); }
     // A yes/no question to the user (replacing files); by default a question box.
     using QuestionHandler = std::function<bool(const QString& text)>;
     void SetQuestionHandler(QuestionHandler handler) { m_questionHandler = std::move(handler); }
@@ -140,6 +142,7 @@ public:
     QAction* ActionsStop = nullptr;
     QAction* ActionsResults = nullptr;
     QAction* ActionsSaveResults = nullptr;
+    QAction* ActionsReport = nullptr; // "Файл" -> "Отчет о расчете..."
     QAction* ActionsExit = nullptr;
     QAction* WindowCascade1 = nullptr;
     QAction* WindowTileHorizontal1 = nullptr;
@@ -181,6 +184,7 @@ public slots:
     void ActionsStopExecute();
     void ActionsResultsExecute();
     void ActionsSaveResultsExecute();
+    void ActionsReportExecute();
     void ActionsExitExecute();
     void HelpAboutExecute();
     void WindowIsxDanExecute();
@@ -259,6 +263,7 @@ private:
     MessageHandler m_messageHandler;
     QString m_lastMessage;
     FolderChooser m_folderChooser;
+    FolderChooser m_reportPathChooser;
     QuestionHandler m_questionHandler;
     QString m_lastFolder;
     double m_lastDistance = 0;

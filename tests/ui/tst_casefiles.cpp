@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -120,12 +121,13 @@ private slots:
         QCOMPARE(top.first()->text(), QStringLiteral("&Файл"));
         QCOMPARE(top[1]->text(), QStringLiteral("&Действия"));
         const QList<QAction*> items = top.first()->menu()->actions();
-        QCOMPARE(items.size(), 7);
+        QCOMPARE(items.size(), 8);
         QCOMPARE(items[0]->text(), QStringLiteral("&Открыть вариант..."));
         QCOMPARE(items[1]->text(), QStringLiteral("&Сохранить вариант"));
         QCOMPARE(items[2]->text(), QStringLiteral("Сохранить вариант &как..."));
         QCOMPARE(items[4]->menu(), files()->MenuRecent);
         QCOMPARE(items[6], w->ActionsSaveResults);
+        QCOMPARE(items[7], w->ActionsReport);
         for (QAction* a : top[1]->menu()->actions())
             QVERIFY(a != w->ActionsSaveResults);
         QCOMPARE(w->windowTitle().left(6), QStringLiteral("Korvel"));
@@ -289,6 +291,16 @@ private slots:
         std::string error;
         QVERIFY(korvel::ReadCaseFile(m_savePath.toStdString(), saved, error));
         QCOMPARE(saved.window.T0, 1540.0);
+    }
+
+    void steelGradeIsAnEdit() {
+        m_savePath = path(QStringLiteral("grade.korvel"));
+        QVERIFY(files()->SaveCaseAs());
+        QVERIFY(!w->isWindowModified());
+        emit w->FormIsxDan->ComboGrade->activated(1);
+        QVERIFY(w->isWindowModified());
+        emit w->FormIsxDan->ComboGrade->activated(0);
+        QVERIFY(!w->isWindowModified());
     }
 
     void failedSaveIsReported() {

@@ -1,10 +1,12 @@
 // The data window and its numeric field: start values, display patterns, accept and restore against the
 // casting data, Enter as accept, the run button bound to its action, and the resize rule.
+#include "cases/SteelGrades.h"
 #include "ui/NumericEdit.h"
 #include "ui/UnIsxDan.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -244,6 +246,44 @@ private slots:
         QVERIFY(!w.BitBtn1->isEnabled());
         w.BitBtn1->click();
         QCOMPARE(triggered.count(), 1);
+    }
+
+    void steelGradeFillsTheChemistryAndCanBeTakenBack() {
+        korvel::CastingData data;
+        TFormIsxDan w(data);
+        QCOMPARE(w.ComboGrade->currentIndex(), 0);
+        QCOMPARE(w.ComboGrade->count(), int(korvel::SteelGrades().size()) + 1);
+        w.CurrencyC->setValue(0.31);
+        const korvel::DataWindowValues typed = w.Values();
+        QSignalSpy edits(w.CurrencyMn, &NumericEdit::valueChanged);
+        // The user picks 09Г2С: the chemistry becomes the grade's, as the fields keep it.
+        const int k = 3;
+        const korvel::SteelGrade& g = korvel::SteelGrades()[k];
+        QCOMPARE(QString::fromStdString(g.name), QStringLiteral("09Г2С"));
+        emit w.ComboGrade->activated(k + 1);
+        QCOMPARE(w.ComboGrade->currentIndex(), k + 1);
+        QCOMPARE(edits.count(), 1);
+        EXPECT_NEAR(w.CurrencyMn->value(), 1.50, 1e-12);
+        EXPECT_NEAR(w.CurrencySi->value(), 0.65, 1e-12);
+        EXPECT_NEAR(w.CurrencyC->value(), 0.06, 1e-12);
+        QCOMPARE(w.CurrencyT0->value(), typed.T0);
+        QCOMPARE(w.CurrencyH2->value(), typed.H2);
+        // Nothing reaches the casting data before accept.
+        QCOMPARE(data.C, korvel::CastingData{}.C);
+        // Another grade, then "свой состав": the composition typed before the first grade comes back.
+        emit w.ComboGrade->activated(7);
+        EXPECT_NEAR(w.CurrencyCr->value(), 0.95, 1e-12);
+        emit w.ComboGrade->activated(0);
+        QCOMPARE(w.ComboGrade->currentIndex(), 0);
+        EXPECT_NEAR(w.CurrencyC->value(), 0.31, 0);
+        EXPECT_NEAR(w.CurrencyCr->value(), typed.Cr, 0);
+        EXPECT_NEAR(w.CurrencyAl->value(), typed.Al, 0);
+        // A field edited by hand away from the grade's composition shows "свой состав".
+        emit w.ComboGrade->activated(1);
+        w.CurrencyS->setValue(0.01);
+        QCOMPARE(w.ComboGrade->currentIndex(), 0);
+        emit w.ComboGrade->activated(0);
+        EXPECT_NEAR(w.CurrencyS->value(), 0.01, 0);
     }
 
     void resizeRule_data() {
