@@ -44,6 +44,10 @@ const std::vector<CaseField> kFields = {
     {"L", "", "Узлы по X", nullptr, P::L},
     {"M", "", "Узлы по Y", nullptr, P::M},
     {"SideFlag", "", "Сторона (+1 или -1)", nullptr, P::SideFlag},
+    {"Kspray1", "", "Поправка теплоотдачи, секция 1", nullptr, P::Spray1},
+    {"Kspray2", "", "Поправка теплоотдачи, секция 2", nullptr, P::Spray2},
+    {"Kspray3", "", "Поправка теплоотдачи, секция 3", nullptr, P::Spray3},
+    {"Kspray4", "", "Поправка теплоотдачи, секция 4", nullptr, P::Spray4},
 };
 
 } // namespace
@@ -58,8 +62,13 @@ const CaseField* FindCaseField(std::string_view key) {
     return nullptr;
 }
 
+bool CaseFieldOptional(const CaseField& f) {
+    return f.param >= P::Spray1;
+}
+
 double GetCaseValue(const Case& c, const CaseField& f) {
     if (f.window) return c.window.*f.window;
+    if (f.param >= P::Spray1) return c.params.SprayFactor[int(f.param) - int(P::Spray1)];
     switch (f.param) {
     case P::Dt:
         return c.params.Dt;
@@ -69,7 +78,7 @@ double GetCaseValue(const Case& c, const CaseField& f) {
         return c.params.M;
     case P::SideFlag:
         return c.params.SideFlag;
-    case P::None:
+    default:
         break;
     }
     return 0;
@@ -78,6 +87,10 @@ double GetCaseValue(const Case& c, const CaseField& f) {
 void SetCaseValue(Case& c, const CaseField& f, double v) {
     if (f.window) {
         c.window.*f.window = v;
+        return;
+    }
+    if (f.param >= P::Spray1) {
+        c.params.SprayFactor[int(f.param) - int(P::Spray1)] = v;
         return;
     }
     switch (f.param) {
@@ -93,7 +106,7 @@ void SetCaseValue(Case& c, const CaseField& f, double v) {
     case P::SideFlag:
         c.params.SideFlag = static_cast<std::int32_t>(v);
         break;
-    case P::None:
+    default:
         break;
     }
 }

@@ -24,14 +24,18 @@ struct CaseField {
     const char* unit;    // the unit the value is given in, e.g. "м/мин" ("" for a count)
     const char* caption; // a short Russian caption for tables and choosers
     double DataWindowValues::*window = nullptr; // the data-window field, or nullptr for a parameter
-    enum class Param { None, Dt, L, M, SideFlag } param = Param::None;
+    enum class Param { None, Dt, L, M, SideFlag, Spray1, Spray2, Spray3, Spray4 } param = Param::None;
 };
 
-// Every input of a case, in the data window's order, then Dt, L, M, SideFlag.
+// Every input of a case, in the data window's order, then Dt, L, M, SideFlag and the spray sections'
+// heat-transfer multipliers Kspray1..Kspray4.
 const std::vector<CaseField>& CaseFields();
 
 // The field with this key, or nullptr.
 const CaseField* FindCaseField(std::string_view key);
+
+// Whether a case file may leave the field out (it then reads as 1): the spray multipliers.
+bool CaseFieldOptional(const CaseField& f);
 
 double GetCaseValue(const Case& c, const CaseField& f);
 // Sets the value; L, M and SideFlag take the value as an integer (the caller checks it is whole).

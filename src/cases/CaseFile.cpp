@@ -40,6 +40,9 @@ std::string ValueCheck(const CaseField& f, double v) {
     case CaseField::Param::SideFlag:
         return IntegerCheck(f.key, v, true);
     default:
+        if (CaseFieldOptional(f) && !(v > 0 && v <= kMaxSprayFactor))
+            return std::string("поле «") + f.key + "» должно быть больше 0 и не больше " +
+                   Number(kMaxSprayFactor) + ", а не " + Number(v);
         return {};
     }
 }
@@ -58,6 +61,7 @@ std::string CaseToJson(const Case& c) {
     s += ",\n  \"version\": " + std::to_string(kCaseFormatVersion) + ",\n  \"fields\": {";
     bool first = true;
     for (const CaseField& f : CaseFields()) {
+        if (CaseFieldOptional(f) && GetCaseValue(c, f) == 1) continue;
         s += first ? "\n    " : ",\n    ";
         first = false;
         s += json::Quote(f.key) + ": {\"value\": " + Number(GetCaseValue(c, f)) +
@@ -114,6 +118,7 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
     Case c;
     for (const CaseField& f : CaseFields()) {
         const json::Value* entry = fields->Find(f.key);
+        if (!entry && CaseFieldOptional(f)) continue;
         if (!entry) {
             error = std::string("нет поля «") + f.key + "»";
             return false;

@@ -5,11 +5,12 @@
 #include "Version.h"
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
+#include "design/DesignBatch.h"
 #include "results/FileWrite.h"
-#include "run/HeadlessRun.h"
 #include "results/KeyFigures.h"
 #include "results/ProfileExport.h"
 #include "results/ResultsExport.h"
+#include "run/HeadlessRun.h"
 #include "study/StudyBatch.h"
 
 #include <algorithm>
@@ -185,6 +186,8 @@ int main(int argc, char** argv) {
         std::printf("korvel-batch %s\n", kVersion);
         return 0;
     }
+    if (const std::vector<std::string> args(argv + 1, argv + argc); IsDesignRequest(args))
+        return RunDesignBatch(args, stdout, stderr);
     BatchOptions o;
     std::string error;
     if (!ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), o, error)) {
@@ -193,6 +196,7 @@ int main(int argc, char** argv) {
     }
     if (o.help) {
         std::fputs(kHelp, stdout);
+        std::fputs(DesignBatchHelp(), stdout);
         return 0;
     }
     if (!o.sweeps.empty()) {
