@@ -7,6 +7,7 @@
 #include "UnAbout.h"
 #include "UnCaseFile.h"
 #include "UnCompare.h"
+#include "UnDesignMenu.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnProfile.h"
@@ -202,6 +203,7 @@ void TFormMain::createMenus() {
     servis->addAction(ServisParamMod);
     servis->addAction(ServisQuality);
     servis->addAction(ServisStudy);
+    InstallDesignWindows(this, servis);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
     window->setObjectName(QStringLiteral("MenuWindow"));
