@@ -3,6 +3,7 @@
 #include "results/ResultsExport.h"
 
 #include "cases/CaseBatch.h"
+#include "cases/CaseFile.h"
 #include "study/Study.h"
 #include <charconv>
 
@@ -58,7 +59,7 @@ std::vector<std::string> OverrideKeys() {
     for (const CastingDataField& f : CastingDataFields())
         keys.emplace_back(f.key);
     std::sort(keys.begin(), keys.end());
-    for (const char* k : {"Dt", "L", "M", "SideFlag"})
+    for (const char* k : {"Dt", "L", "M", "SideFlag", "Kspray1", "Kspray2", "Kspray3", "Kspray4"})
         keys.emplace_back(k);
     return keys;
 }
@@ -190,6 +191,13 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
             }
             const auto v = static_cast<std::int32_t>(value);
             (key == "L" ? m.params.L : key == "M" ? m.params.M : m.params.SideFlag) = v;
+        } else if (key.size() == 7 && key.compare(0, 6, "Kspray") == 0 && key[6] >= '1' && key[6] <= '4') {
+            if (!(value > 0 && value <= kMaxSprayFactor)) {
+                error = key + ": множитель теплоотдачи секции должен быть больше 0 и не больше " +
+                        FormatNumber(kMaxSprayFactor, 17);
+                return false;
+            }
+            m.params.SprayFactor[key[6] - '1'] = value;
         } else {
             error = "неизвестный параметр «" + key + "»";
             return false;

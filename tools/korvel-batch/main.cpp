@@ -40,7 +40,8 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
   KEY=VALUE     заменить поле исходных данных или параметров модели, в единицах модели:
                 C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C), Vlit (м/мин), Q1..Q4 (м3/ч),
                 Nn1..Nn4, Rkorvel Lkrist Lzvo Lend1..Lend4 HalfX HalfY (м), TauEnd (с),
-                Dt (с), L M (узлы, 4..100), SideFlag (+1 или -1)
+                Dt (с), L M (узлы, 4..100), SideFlag (+1 или -1),
+                Kspray1..Kspray4 (множители теплоотдачи секций ЗВО, по умолчанию 1)
   --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
   --save-case FILE
                 записать вариант (исходные данные и параметры модели после KEY=VALUE) в
