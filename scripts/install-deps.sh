@@ -10,6 +10,7 @@ packages=(
     xvfb xauth libgl1-mesa-dri libglx-mesa0 fonts-dejavu-core
     qt6-translations-l10n locales
     libnlopt-cxx-dev
+    nlohmann-json3-dev
     dpkg-dev desktop-file-utils appstream shared-mime-info librsvg2-bin file
 )
 

@@ -4,6 +4,7 @@
 #include "DesignText.h"
 #include "SprayDesign.h"
 #include "cases/CaseFile.h"
+#include "cases/Overrides.h"
 #include "results/FileWrite.h"
 #include "study/Study.h"
 
@@ -124,15 +125,7 @@ bool BuildCase(const Request& r, Case& c, std::string& error) {
     c = Case();
     if (r.builtin) c.window = RestoreDataWindow(CastingData{});
     if (!r.caseFile.empty() && !ReadCaseFile(r.caseFile, c, error)) return false;
-    for (const auto& [key, value] : r.overrides) {
-        const CaseField* f = FindCaseField(key);
-        if (!f) {
-            error = "неизвестный параметр «" + key +
-                    "» (значения KEY=VALUE задаются, как в окне исходных данных)";
-            return false;
-        }
-        SetCaseValue(c, *f, value);
-    }
+    if (!ApplyOverridesToCase(r.overrides, c, error)) return false;
     if (std::string why = CheckCase(c); !why.empty()) {
         error = why;
         return false;
@@ -332,7 +325,7 @@ const char* DesignBatchHelp() {
   --max-runs N  не больше N расчетов на одну скорость (по умолчанию 60)
   --out FILE    CSV в FILE (иначе в stdout): Vlit, Q1..Q4, totalWater, Vp (мин), ключевые величины,
                 runs, status (met / not met), message (невыполненные цели)
-  KEY=VALUE     поля варианта в единицах окна исходных данных, как с --sweep
+  KEY=VALUE     поля варианта, как для одного расчета (ключи окна или модели)
   Код выхода: 0 — цели выполнены на всех скоростях; 5 — ни один режим не выполняет все цели
   (хотя бы на одной скорости; в CSV — ближайший режим и невыполненные цели); 2 — неверные
   аргументы; 1 — не удалось записать CSV.

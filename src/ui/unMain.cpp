@@ -21,6 +21,7 @@
 #include "run/UnSolveThread.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -37,7 +38,6 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -815,44 +815,36 @@ void TFormMain::ActionsSaveResultsExecute() {
 QString TFormMain::saveResults(const QString& dir) {
     const QFileInfo folder(dir);
     if (!folder.isDir()) return QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(dir));
-    QStringList names;
-    for (const std::string& name : korvel::ResultsCsvFiles())
-        names << QString::fromStdString(name);
-    const QStringList images = ResultImageFiles();
-    names << images;
-    names << ProfileResultFiles();
-    for (const QString& name : names)
-        if (QFileInfo(QDir(dir).filePath(name)).isDir())
-            return QStringLiteral("в папке уже есть папка с именем %1").arg(name);
-
-    // Everything is written into a folder of its own beside the destination first and moved into
-    // place only when all of it has been written, so a failed write leaves the old files as they were.
-    QTemporaryDir staging(QDir(dir).filePath(QStringLiteral(".korvel-results-XXXXXX")));
-    if (!staging.isValid())
-        return QStringLiteral("не удалось создать файлы в папке «%1» (%2)")
-            .arg(QDir::toNativeSeparators(dir), staging.errorString());
-    const std::string csvError =
-        korvel::WriteResultsCsv(QFile::encodeName(staging.path()).toStdString(),
-                                korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted});
-    if (!csvError.empty()) return QString::fromStdString(csvError);
-    if (const QString error = saveProfileResults(staging.path()); !error.isEmpty()) return error;
+    std::vector<korvel::FileContent> files;
+    const auto add = [&](const QString& name, std::string bytes) {
+        files.push_back({QFile::encodeName(QDir(dir).filePath(name)).toStdString(), std::move(bytes)});
+    };
+    for (korvel::CsvFile& f :
+         korvel::ResultsCsv(korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted}))
+        add(QString::fromStdString(f.name), std::move(f.text));
+    for (korvel::CsvFile& f : korvel::ProfileCsv(m_profile, m_verdict))
+        add(QString::fromStdString(f.name), std::move(f.text));
 
     // Pictures at a fixed size, drawn for the file whatever the windows' size and state.
+    const QStringList images = ResultImageFiles();
     const QImage pictures[] = {
         FormSolve->RenderPicture(ResultPictureSize(0)), FormTempTau->RenderPicture(ResultPictureSize(1)),
-        FormGraphS->RenderPicture(ResultPictureSize(2)), FormGraphC->RenderPicture(ResultPictureSize(3))};
-    for (int k = 0; k < int(images.size()); ++k)
-        if (pictures[k].isNull() || !pictures[k].save(staging.filePath(images[k]), "PNG"))
-            return QStringLiteral("не удалось записать рисунок %1").arg(images[k]);
-
-    for (const QString& name : names) {
-        const QByteArray from = QFile::encodeName(staging.filePath(name));
-        const QByteArray to = QFile::encodeName(QDir(dir).filePath(name));
-        if (std::rename(from.constData(), to.constData()) != 0)
-            return QStringLiteral("не удалось записать файл %1: %2")
-                .arg(QDir(dir).filePath(name), QString::fromStdString(korvel::SystemErrorText(errno)));
+        FormGraphS->RenderPicture(ResultPictureSize(2)), FormGraphC->RenderPicture(ResultPictureSize(3)),
+        FormProfile->RenderImage(QSize(1600, 1000))};
+    for (int k = 0; k < int(std::size(pictures)); ++k) {
+        const QString name = k < int(images.size()) ? images[k] : QStringLiteral("profile.png");
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (pictures[k].isNull() || !buffer.open(QIODevice::WriteOnly) || !pictures[k].save(&buffer, "PNG"))
+            return QStringLiteral("не удалось нарисовать рисунок %1").arg(name);
+        add(name, png.toStdString());
     }
-    return QString();
+    for (const korvel::FileContent& f : files)
+        if (QFileInfo(QFile::decodeName(QByteArray::fromStdString(f.path))).isDir())
+            return QStringLiteral("в папке уже есть папка с именем %1")
+                .arg(QFileInfo(QFile::decodeName(QByteArray::fromStdString(f.path))).fileName());
+    // All the files or none: the old ones stay as they were when anything fails.
+    return QString::fromStdString(korvel::WriteFilesAtomically(files));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -914,14 +906,4 @@ QStringList TFormMain::ProfileResultFiles() {
         names << QString::fromStdString(name);
     names << QStringLiteral("profile.png");
     return names;
-}
-
-QString TFormMain::saveProfileResults(const QString& dir) {
-    const std::string error =
-        korvel::WriteProfileCsv(QFile::encodeName(dir).toStdString(), m_profile, m_verdict);
-    if (!error.empty()) return QString::fromStdString(error);
-    const QImage picture = FormProfile->RenderImage(QSize(1600, 1000));
-    if (picture.isNull() || !picture.save(QDir(dir).filePath(QStringLiteral("profile.png")), "PNG"))
-        return QStringLiteral("не удалось записать рисунок profile.png");
-    return QString();
 }

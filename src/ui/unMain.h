@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cases/RunArchive.h"
+#include "model/Model.h"
 #include "results/DerivedResults.h"
 #include "results/KeyFigures.h"
 #include "results/MachineProfile.h"
-#include "model/Model.h"
 #include "results/QualityVerdict.h"
 #include "results/ResultsExport.h"
 
@@ -232,7 +232,6 @@ private:
     void shutdownRun();
     // The verdict's lines for the summary of the run, and the profile's files in dir.
     QStringList verdictLines() const;
-    QString saveProfileResults(const QString& dir);
 
     korvel::Model& m_model;
     korvel::CastingData m_castingData;

@@ -3,7 +3,7 @@
 #include "results/ResultsExport.h"
 
 #include "cases/CaseBatch.h"
-#include "cases/CaseFile.h"
+#include "cases/Overrides.h"
 #include "study/Study.h"
 #include <charconv>
 
@@ -14,13 +14,6 @@
 namespace korvel {
 
 namespace {
-// The casting-data field named `key`, or nullptr.
-const CastingDataField* FindDataField(const std::string& key) {
-    for (const CastingDataField& f : CastingDataFields())
-        if (key == f.key) return &f;
-    return nullptr;
-}
-
 // A decimal number with a dot, read the same whatever the locale; an optional leading '+'. Refuses
 // text with anything after the number and values beyond the range of a double.
 bool ParseNumber(const std::string& text, double& value) {
@@ -53,16 +46,6 @@ bool ParseCount(const std::string& text, long long& value) {
     return true;
 }
 } // namespace
-
-std::vector<std::string> OverrideKeys() {
-    std::vector<std::string> keys;
-    for (const CastingDataField& f : CastingDataFields())
-        keys.emplace_back(f.key);
-    std::sort(keys.begin(), keys.end());
-    for (const char* k : {"Dt", "L", "M", "SideFlag", "Kspray1", "Kspray2", "Kspray3", "Kspray4"})
-        keys.emplace_back(k);
-    return keys;
-}
 
 bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, std::string& error) {
     for (std::size_t k = 0; k < args.size(); ++k) {
@@ -152,6 +135,10 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             return false;
         }
     }
+    if (std::string why = CheckOverrides(o.overrides); !why.empty()) {
+        error = why;
+        return false;
+    }
     if (o.builtin && !o.caseFile.empty()) {
         error = "--builtin и --case нельзя задать вместе";
         return false;
@@ -174,36 +161,7 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
     } else if (!o.builtin) {
         AcceptDataWindow(DataWindowStartValues(), m.data);
     }
-    for (const auto& [key, value] : o.overrides) {
-        if (const CastingDataField* f = FindDataField(key)) {
-            m.data.*(f->member) = value;
-        } else if (key == "Dt") {
-            m.params.Dt = value;
-        } else if (key == "L" || key == "M" || key == "SideFlag") {
-            if (!std::isfinite(value) || value != std::floor(value) || std::fabs(value) > 1e9) {
-                error = key + ": нужно целое число, а не " + FormatNumber(value, 17);
-                return false;
-            }
-            if (key == "SideFlag" && value != 1 && value != -1) {
-                error = "SideFlag: допустимы только +1 (короткий радиус) и -1 (длинный радиус), а не " +
-                        FormatNumber(value, 17);
-                return false;
-            }
-            const auto v = static_cast<std::int32_t>(value);
-            (key == "L" ? m.params.L : key == "M" ? m.params.M : m.params.SideFlag) = v;
-        } else if (key.size() == 7 && key.compare(0, 6, "Kspray") == 0 && key[6] >= '1' && key[6] <= '4') {
-            if (!(value > 0 && value <= kMaxSprayFactor)) {
-                error = key + ": множитель теплоотдачи секции должен быть больше 0 и не больше " +
-                        FormatNumber(kMaxSprayFactor, 17);
-                return false;
-            }
-            m.params.SprayFactor[key[6] - '1'] = value;
-        } else {
-            error = "неизвестный параметр «" + key + "»";
-            return false;
-        }
-    }
-    return true;
+    return ApplyOverridesToModel(o.overrides, m, error);
 }
 
 } // namespace korvel

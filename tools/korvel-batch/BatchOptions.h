@@ -29,11 +29,9 @@ struct BatchOptions {
 // Parses the command line; on a bad argument returns false with a message in `error`.
 bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, std::string& error);
 
-// The casting data and model parameters that a freshly started program would run with, then the
-// overrides. Returns false with a message when a key is unknown.
+// The casting data and model parameters that a freshly started program would run with (or the case
+// file's), then the overrides in either vocabulary. Returns false with a message when a key is unknown,
+// a quantity is given twice or a value cannot be taken.
 bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error);
-
-// The keys that overrides accept: the fields of the casting data and the model parameters.
-std::vector<std::string> OverrideKeys();
 
 } // namespace korvel

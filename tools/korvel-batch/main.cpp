@@ -5,6 +5,7 @@
 #include "Version.h"
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
+#include "cases/Overrides.h"
 #include "design/DesignBatch.h"
 #include "results/FileWrite.h"
 #include "results/KeyFigures.h"
@@ -28,7 +29,8 @@ using namespace korvel;
 
 namespace {
 
-const char* kHelp = R"(korvel-batch — расчет варианта без окон.
+const char* kHelp =
+    R"(korvel-batch — расчет варианта без окон.
 
 Запуск: korvel-batch [--builtin | --case FILE] [--steps N] [--json FILE] [--csv DIR]
                     [--save-case FILE] [KEY=VALUE ...]
@@ -37,12 +39,12 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
 программы (в пересчете, как при «Принять»: половины размеров в метрах, концы секций от мениска,
 время в секундах). С --builtin — со встроенными значениями записи исходных данных.
 
-  KEY=VALUE     заменить поле исходных данных или параметров модели, в единицах модели:
-                C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C), Vlit (м/мин), Q1..Q4 (м3/ч),
-                Nn1..Nn4, Rkorvel Lkrist Lzvo Lend1..Lend4 HalfX HalfY (м), TauEnd (с),
-                Dt (с), L M (узлы, 4..100), SideFlag (+1 или -1),
-                Kspray1..Kspray4 (множители теплоотдачи секций ЗВО, по умолчанию 1)
-  --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
+  KEY=VALUE     заменить значение поля исходных данных или параметра модели; ключи окна
+                исходных данных и файлов вариантов (DlomX мм, Vp мин, l1..l4 м) и ключи модели
+                (HalfX м, TauEnd с, Lend1..Lend4 м от мениска) принимаются одинаково:
+)"
+    R"(@KEYS@)"
+    R"(  --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
   --save-case FILE
                 записать вариант (исходные данные и параметры модели после KEY=VALUE) в
                 файл FILE (.korvel) вместо расчета
@@ -82,9 +84,7 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
                 DlomX DlomY (мм), Vp (мин), C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C),
                 Vlit (м/мин), Q1..Q4 (м3/ч), Nn1..Nn4, Rkorvel Lkrist Lzvo l1..l4 (м),
                 Dt (с), L M (узлы), SideFlag (1 или -1). Дробная часть — через точку.
-                Вместе с --sweep и KEY=VALUE задаются этими же ключами в этих же единицах
-                (а не в единицах модели); --builtin начинает со встроенных значений в пересчете
-                в единицы окна.
+                KEY=VALUE вместе с --sweep — те же, что и для одного расчета.
   --jobs N      считать в N потоков (по умолчанию — по числу ядер); результат от N не зависит
   --part K/N    считать только K-ю из N равных последовательных частей серии (для раздачи по
                 машинам; CSV частей 1..N, склеенные по порядку без повторных заголовков, равны CSV
@@ -196,7 +196,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (o.help) {
-        std::fputs(kHelp, stdout);
+        std::string help = kHelp;
+        help.replace(help.find("@KEYS@"), 6, OverrideKeysHelp());
+        std::fputs(help.c_str(), stdout);
         std::fputs(DesignBatchHelp(), stdout);
         return 0;
     }
