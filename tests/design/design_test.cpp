@@ -128,6 +128,26 @@ TEST(SprayDesign, ImpossibleTargetIsNamedAndNotReportedAsMet) {
     EXPECT_NE(err.find("mouldExitShell"), std::string::npos) << err;
 }
 
+// A cancel stops the optimiser after the run going and keeps the best practice run so far.
+TEST(SprayDesign, CancelKeepsTheBestSoFar) {
+    Case base;
+    base.params.L = base.params.M = 6;
+    SprayDesignSettings s;
+    s.targets = Targets(base, {"mouldExitShell=30"});
+    std::atomic<bool> cancel{false};
+    int calls = 0;
+    const SprayDesignResult r = DesignSprays(base, s, &cancel, [&](int runs, const PracticeRun& best) {
+        ++calls;
+        EXPECT_EQ(runs, calls);
+        EXPECT_TRUE(best.ran);
+        if (runs >= 5) cancel.store(true);
+    });
+    EXPECT_EQ(r.status, DesignStatus::Cancelled);
+    EXPECT_EQ(r.runs, 5);
+    EXPECT_TRUE(r.best.ran);
+    EXPECT_NE(r.message.find("прерван"), std::string::npos) << r.message;
+}
+
 // A spray table over speeds on two threads: every row is what its case gives when run alone, bit for
 // bit, and the parts of the table are the rows of the whole.
 TEST(SprayDesign, TableRowsReproduceAlone) {
