@@ -75,6 +75,12 @@ void InstallDesignWindows(TFormMain* main, QMenu* servis) {
                 v.Q3 = q[2];
                 v.Q4 = q[3];
                 main->FormIsxDan->SetValues(v);
+                // The data window shows a flow to its own decimals: a practice it rounds is not the one run.
+                const korvel::DataWindowValues shown = main->FormIsxDan->Values();
+                if (shown.Q1 != q[0] || shown.Q2 != q[1] || shown.Q3 != q[2] || shown.Q4 != q[3])
+                    return QStringLiteral(
+                        "Расходы поставлены в окно исходных данных округленными до его знаков; "
+                        "округленный режим подбором не проверялся — проверьте его расчетом.");
                 main->statusBar()->showMessage(
                     QStringLiteral("Подобранные расходы поставлены в окно исходных данных (еще не приняты)."),
                     10000);

@@ -82,7 +82,12 @@ private slots:
         w->Table->setCurrentCell(1, 0);
         QVERIFY(w->TableTargets->rowCount() >= 4);
         w->ButtonApply->click();
-        QCOMPARE(shown.size(), 3);
+        // A practice the data window has to round is put there with a notice.
+        bool exact = true;
+        for (double q : w->Rows()[1].design.best.flows)
+            exact = exact && q == std::round(q * 100) / 100;
+        QCOMPARE(shown.size(), exact ? 3 : 4);
+        if (!exact) QVERIFY2(shown[3].contains(QStringLiteral("округленн")), qPrintable(shown[3]));
         const korvel::DataWindowValues after = main.FormIsxDan->Values();
         QCOMPARE(after.Vlit, 1.8);
         QCOMPARE(after.Q1, std::round(w->Rows()[1].design.best.flows[0] * 100) / 100);
