@@ -2,6 +2,7 @@
 
 #include "DesignText.h"
 #include "results/DerivedResults.h"
+#include "results/FileWrite.h"
 #include "results/MachineProfile.h"
 #include "run/HeadlessRun.h"
 #include "study/Study.h"
@@ -273,7 +274,12 @@ std::string CheckSprayDesign(const SprayDesignSettings& s) {
         if (hi > 1000) return q + ": верхняя граница расхода больше 1000 м3/ч";
     }
     if (std::string why = CheckQualityLimits(s.targets.limits); !why.empty()) return why;
+    if (std::isfinite(s.targets.limits.straightening) && s.targets.limits.straightening > kMaxTargetDistance)
+        return "точка правки дальше " + FixedText(kMaxTargetDistance, 0) + " м от мениска";
     for (const SurfaceBand& b : s.targets.bands) {
+        if (b.z > kMaxTargetDistance)
+            return "цель по температуре поверхности на " + FixedText(b.z, 2) + " м: дальше " +
+                   FixedText(kMaxTargetDistance, 0) + " м от мениска";
         if (!std::isfinite(b.z) || !(b.z > 0))
             return "цель по температуре поверхности: расстояние должно быть больше нуля";
         if (!std::isfinite(b.low) || !std::isfinite(b.high) || b.low > b.high)
@@ -551,6 +557,13 @@ std::string SprayCsvLine(const SprayTableRow& row) {
     AppendCsvQuoted(line, d.message);
     line += '\n';
     return line;
+}
+
+std::string WriteSprayCsv(const std::string& path, const std::vector<SprayTableRow>& rows) {
+    std::string text = SprayCsvHeader();
+    for (const SprayTableRow& r : rows)
+        text += SprayCsvLine(r);
+    return WriteFileAtomically(path, text);
 }
 
 const char* DesignStatusKey(DesignStatus s) {

@@ -21,6 +21,9 @@
 
 namespace korvel {
 
+// The farthest point from the meniscus a target may look at, m (the runs go that far).
+constexpr double kMaxTargetDistance = 200;
+
 // The default range of every section's flow, m³/h.
 constexpr double kDefaultFlowLow = 0;
 constexpr double kDefaultFlowHigh = 8;
@@ -59,6 +62,7 @@ bool ParseSprayTarget(std::string_view text, const Case& c, SprayTargets& target
 bool ParseFlowBound(std::string_view text, FlowBounds& bounds, std::string& error);
 
 // Empty when the bounds and targets can be used, else why not (Russian, naming the value).
+
 std::string CheckSprayDesign(const SprayDesignSettings& s);
 
 // One target held against one run.
@@ -136,6 +140,8 @@ std::vector<SprayTableRow> DesignSprayTable(const Case& base, const std::vector<
 // message. Numbers with a decimal point, as many digits as read back exactly.
 std::string SprayCsvHeader();
 std::string SprayCsvLine(const SprayTableRow& row);
+// Writes the CSV of the rows (header included) through an atomic write; empty, else why not.
+std::string WriteSprayCsv(const std::string& path, const std::vector<SprayTableRow>& rows);
 
 // "met", "not met", "refused", "cancelled" and their Russian captions.
 const char* DesignStatusKey(DesignStatus s);

@@ -7,6 +7,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -143,6 +145,9 @@ TFormSprayDesign::TFormSprayDesign(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(ButtonStart);
     buttons->addWidget(ButtonCancel);
     buttons->addWidget(ButtonApply);
+    ButtonSaveCsv = new QPushButton(QStringLiteral("Сохранить CSV..."), left);
+    ButtonSaveCsv->setObjectName(QStringLiteral("ButtonSaveCsv"));
+    buttons->addWidget(ButtonSaveCsv);
     lv->addLayout(buttons);
     LabelProgress = new QLabel(left);
     LabelProgress->setObjectName(QStringLiteral("LabelProgress"));
@@ -152,6 +157,7 @@ TFormSprayDesign::TFormSprayDesign(QWidget* parent) : QWidget(parent) {
     connect(ButtonStart, &QPushButton::clicked, this, &TFormSprayDesign::Start);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormSprayDesign::Cancel);
     connect(ButtonApply, &QPushButton::clicked, this, &TFormSprayDesign::Apply);
+    connect(ButtonSaveCsv, &QPushButton::clicked, this, &TFormSprayDesign::SaveCsv);
 
     // Right: the rows, the targets of the selected row, its profile and the chart over speeds.
     auto* right = new QSplitter(Qt::Vertical, split);
@@ -343,6 +349,21 @@ void TFormSprayDesign::Apply() {
     if (const QString why = m_apply(row.vlit, row.design.best.flows); !why.isEmpty()) showMessage(why);
 }
 
+bool TFormSprayDesign::SaveCsv() {
+    if (m_rows.empty()) return false;
+    const QString path =
+        m_fileChooser ? m_fileChooser()
+                      : QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить таблицу расходов"),
+                                                     QString(), QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty()) return false;
+    if (const std::string why = korvel::WriteSprayCsv(QFile::encodeName(path).toStdString(), m_rows);
+        !why.empty()) {
+        showMessage(QString::fromStdString(why));
+        return false;
+    }
+    return true;
+}
+
 void TFormSprayDesign::showBest(int runs, const korvel::PracticeRun& best) {
     if (!Running()) return;
     QString flows;
@@ -454,6 +475,7 @@ void TFormSprayDesign::updateButtons() {
     ButtonStart->setEnabled(!Running());
     ButtonCancel->setEnabled(Running());
     ButtonApply->setEnabled(!m_rows.empty());
+    ButtonSaveCsv->setEnabled(!Running() && !m_rows.empty());
 }
 
 void TFormSprayDesign::showMessage(const QString& text) {

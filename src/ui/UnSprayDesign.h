@@ -40,6 +40,9 @@ public:
     using ApplyHandler = std::function<QString(double vlit, const std::array<double, 4>& flows)>;
     void SetApplyHandler(ApplyHandler handler) { m_apply = std::move(handler); }
     void SetJobs(int jobs) { m_jobs = jobs; }
+    // Where the table is saved; by default a file dialog. An empty answer saves nothing.
+    using FileChooser = std::function<QString()>;
+    void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
 
     // The settings and speeds the controls describe; empty problem when they can be used.
     korvel::SprayDesignSettings SettingsFromControls(const korvel::Case& base, std::vector<double>& speeds,
@@ -64,6 +67,7 @@ public:
     QPushButton* ButtonStart = nullptr;
     QPushButton* ButtonCancel = nullptr;
     QPushButton* ButtonApply = nullptr;
+    QPushButton* ButtonSaveCsv = nullptr;
     QLabel* LabelProgress = nullptr;
     QTableWidget* Table = nullptr;        // one row per speed
     QTableWidget* TableTargets = nullptr; // the targets of the selected row
@@ -75,6 +79,8 @@ public slots:
     void Cancel();
     // Puts the selected row's practice into the data window.
     void Apply();
+    // Saves the rows as CSV; true when written.
+    bool SaveCsv();
 
 signals:
     void Finished();
@@ -91,6 +97,7 @@ private:
     CaseSource m_caseSource;
     MessageHandler m_messageHandler;
     ApplyHandler m_apply;
+    FileChooser m_fileChooser;
     int m_jobs = 0;
     korvel::SprayDesignSettings m_settings;
     std::vector<korvel::SprayTableRow> m_rows;

@@ -249,6 +249,9 @@ TEST(DesignInput, BadInputRefusedWithReason) {
     EXPECT_NE(error.find("неизвестный критерий «shell»"), std::string::npos) << error;
     EXPECT_FALSE(ParseSprayTarget("surface=2:1100:900", Case{}, t, error));
     EXPECT_TRUE(t.bands.empty());
+    SprayDesignSettings far;
+    far.targets.bands.push_back({5000, 800, 900}); // would run for days
+    EXPECT_NE(CheckSprayDesign(far).find("дальше 200 м"), std::string::npos) << CheckSprayDesign(far);
 
     int rc = 0;
     std::string err = Capture({"--design-sprays", "--speeds", "2.0:1.0:0.2"}, rc);

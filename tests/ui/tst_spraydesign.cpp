@@ -92,6 +92,17 @@ private slots:
         QCOMPARE(after.Vlit, 1.8);
         QCOMPARE(after.Q1, std::round(w->Rows()[1].design.best.flows[0] * 100) / 100);
         QCOMPARE(after.T0, before.T0);
+        // The table as CSV: a header and a row per speed.
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("table.csv"));
+        w->SetFileChooser([&] { return csv; });
+        QVERIFY(w->SaveCsv());
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // header, two rows, the empty piece after the last line break
+        QVERIFY(lines[0].startsWith("Vlit,Q1,Q2,Q3,Q4,totalWater"));
+        QVERIFY(lines[2].startsWith("1.8,"));
     }
 
     void calibrationWindow() {
