@@ -91,9 +91,10 @@ bool ParseMeasurements(std::string_view text, std::vector<Measurement>& out, std
         Measurement m;
         m.line = line;
         std::vector<double> v;
-        if (!ReadNumbers(f[0], ';', v) || v.size() != 1 || !(v[0] > 0)) {
-            error =
-                where + "расстояние от мениска «" + f[0] + "» должно быть числом больше нуля (м, с точкой)";
+        if (!ReadNumbers(f[0], ';', v) || v.size() != 1 || !(v[0] > 0) || v[0] > kMaxReadingDistance) {
+            error = where + "расстояние от мениска «" + f[0] +
+                    "» должно быть числом больше нуля и не больше " + FixedText(kMaxReadingDistance, 0) +
+                    " м (с точкой)";
             return false;
         }
         m.z = v[0];

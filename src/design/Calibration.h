@@ -28,6 +28,9 @@ struct Measurement {
 // "faceX", "faceY", "corner".
 const char* MeasuredPointKey(MeasuredPoint p);
 
+// The farthest reading from the meniscus, m (the runs go that far).
+constexpr double kMaxReadingDistance = 200;
+
 // Larger measurement files are refused before reading.
 constexpr std::size_t kMaxMeasurementFileBytes = 4 << 20;
 

@@ -232,6 +232,8 @@ TEST(DesignInput, BadInputRefusedWithReason) {
     EXPECT_NE(error.find("строка 3"), std::string::npos) << error;
     EXPECT_FALSE(ParseMeasurements("z_m,point,T_C\n1.2,faceX,10,50\n", readings, error));
     EXPECT_NE(error.find("строка 2"), std::string::npos) << error;
+    EXPECT_FALSE(ParseMeasurements("z_m,point,T_C\n1e9,faceX,800\n", readings, error));
+    EXPECT_NE(error.find("строка 2"), std::string::npos) << error;
     EXPECT_FALSE(ParseMeasurements("z;point;T\n", readings, error));
     EXPECT_NE(error.find("строка 1"), std::string::npos) << error;
     ASSERT_TRUE(ParseMeasurements("\xEF\xBB\xBFz_m,point,T_C\r\n1.2,corner,980.5\r\n\r\n", readings, error))
