@@ -7,7 +7,11 @@
 #include "UnAbout.h"
 #include "UnCaseFile.h"
 #include "UnCompare.h"
+<<<<<<< HEAD
 #include "UnDesignMenu.h"
+=======
+#include "UnConvergence.h"
+>>>>>>> main
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnProfile.h"
@@ -170,6 +174,14 @@ void TFormMain::createActions() {
     ServisStudy->setToolTip(QStringLiteral("Серия расчетов с изменением одного или двух параметров"));
     ServisStudy->setStatusTip(ServisStudy->toolTip());
     connect(ServisStudy, &QAction::triggered, this, &TFormMain::ServisStudyExecute);
+    ServisConvergence = new QAction(QStringLiteral("Проверка сходимости"), this);
+    ServisConvergence->setObjectName(QStringLiteral("ServisConvergence"));
+    ServisConvergence->setProperty("category", QLatin1String("Servis"));
+    ServisConvergence->setToolTip(
+        QStringLiteral("Расчет варианта на грубой и мелкой сетке и с половинным шагом: насколько итоги и "
+                       "критерии качества зависят от сетки и шага"));
+    ServisConvergence->setStatusTip(ServisConvergence->toolTip());
+    connect(ServisConvergence, &QAction::triggered, this, &TFormMain::ServisConvergenceExecute);
     // The pause button stays down while pressed; menu entry and button share that state.
     ActionsPause->setCheckable(true);
 
@@ -203,6 +215,7 @@ void TFormMain::createMenus() {
     servis->addAction(ServisParamMod);
     servis->addAction(ServisQuality);
     servis->addAction(ServisStudy);
+    servis->addAction(ServisConvergence);
     InstallDesignWindows(this, servis);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
@@ -482,6 +495,22 @@ void TFormMain::ServisStudyExecute() {
         addChild(FormStudy);
     }
     showMaximizedChild(FormStudy);
+}
+
+void TFormMain::ServisConvergenceExecute() {
+    if (!FormConvergence) {
+        FormConvergence = new TFormConvergence;
+        FormConvergence->SetCaseSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            return c;
+        });
+        FormConvergence->SetLimitsSource([this] { return m_qualityLimits; });
+        FormConvergence->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        addChild(FormConvergence);
+    }
+    showMaximizedChild(FormConvergence);
 }
 
 bool TFormMain::OpenStudyCase(const korvel::Case& c, int run) {

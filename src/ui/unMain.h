@@ -36,6 +36,7 @@ class TfmQuality;
 class TSolveThread;
 class TfmParamMod;
 class TFormStudy;
+class TFormConvergence;
 namespace korvel {
 struct Case;
 }
@@ -123,6 +124,8 @@ public:
     TfmQuality* fmQuality = nullptr;
     // The parameter study window, created at its first use.
     TFormStudy* FormStudy = nullptr;
+    // The convergence check window, created at its first use.
+    TFormConvergence* FormConvergence = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -148,6 +151,7 @@ public:
     QAction* WindowProfile = nullptr;
     QAction* ServisQuality = nullptr;
     QAction* ServisStudy = nullptr;
+    QAction* ServisConvergence = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
     // The profile along the machine and the quality verdict of the latest run with results, and the
@@ -184,6 +188,8 @@ public slots:
     void ServisQualityExecute();
     // Shows the parameter study window.
     void ServisStudyExecute();
+    // Shows the convergence check window.
+    void ServisConvergenceExecute();
     // Puts a case into the data window and the model parameters (not while a run is going).
     bool OpenStudyCase(const korvel::Case& c, int run);
     // Puts model parameters into the model and the parameters dialog; a new grid re-sizes the state,

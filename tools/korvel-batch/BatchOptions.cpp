@@ -120,6 +120,8 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 error = "--part: " + why;
                 return false;
             }
+        } else if (a == "--convergence") {
+            o.convergence = true;
         } else if (a == "--out") {
             if (!next(o.out) || !OptionValueOk(a, o.out, error)) return false;
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
@@ -147,8 +149,17 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
         error = "--sweep не сочетается с --json и --csv: строки серии пишутся в CSV (--out FILE)";
         return false;
     }
-    if (o.sweeps.empty() && (o.jobs != 0 || o.partN != 1 || !o.out.empty())) {
-        error = "--jobs, --part и --out задаются только вместе с --sweep";
+    if (o.convergence && (!o.sweeps.empty() || !o.json.empty() || !o.csvDir.empty() || !o.saveCase.empty() ||
+                          o.partN != 1 || o.steps >= 0)) {
+        error =
+            "--convergence не сочетается с --sweep, --part, --steps, --json, --csv и --save-case: расчеты "
+            "идут до конца времени процесса (Vp или TauEnd), таблица выводится в stdout, CSV — в файл --out "
+            "FILE";
+        return false;
+    }
+    if (o.sweeps.empty() && !o.convergence && (o.jobs != 0 || o.partN != 1 || !o.out.empty())) {
+        error = "--jobs, --part и --out задаются только вместе с --sweep (--jobs и --out — также с "
+                "--convergence)";
         return false;
     }
     return true;

@@ -24,6 +24,7 @@ struct BatchOptions {
     int jobs = 0;                    // --jobs N; 0: one thread per core
     int partK = 1, partN = 1;        // --part K/N
     std::string out;                 // --out FILE; empty: the standard output
+    bool convergence = false;        // --convergence: the case on coarser and finer grids and half the step
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.

@@ -12,6 +12,7 @@
 #include "results/ProfileExport.h"
 #include "results/ResultsExport.h"
 #include "run/HeadlessRun.h"
+#include "study/ConvergenceBatch.h"
 #include "study/StudyBatch.h"
 
 #include <algorithm>
@@ -97,6 +98,22 @@ mouldExitShell (мм), maxReheat (К), centreCarbonRatio, centreSulphurRatio, ce
 tau (с), steps, message (почему расчет не выполнен). Нет величины — пустое поле.
 Код выхода серии: 0 — все расчеты выполнены; 4 — часть расчетов отклонена или стала нечисловой
 (строки есть в CSV); 2 — неверные аргументы; 1 — не удалось записать CSV.
+
+Проверка сходимости: korvel-batch --convergence [--out FILE] [--jobs N] [--limit KEY=VALUE ...]
+                     [--builtin | --case FILE] [KEY=VALUE ...]
+
+  Вариант считается на своей сетке и шаге, на грубой и мелкой сетке (примерно вдвое меньше и вдвое
+  больше узлов по каждой оси, в пределах 4..100) и с половинным шагом — параллельно, каждый расчет
+  точно такой же, как этот вариант с этими параметрами сам по себе. KEY=VALUE — те же, что и для
+  одного расчета. В stdout выводится таблица: ключевые показатели каждого расчета,
+  оценка погрешности сетки для исходного расчета (по Ричардсону с наблюдаемым порядком; где значения
+  меняются немонотонно или разница не убывает — наибольшая разница с соседней сеткой, отмечена *),
+  разница с расчетом при половинном шаге и критерии качества: критерий, оценка которого на разных
+  сетках или шагах разная, показан как «зависит от сетки» или «зависит от шага».
+  --out FILE    записать таблицу также в CSV (kind,key,base,coarse,fine,halfStep,gridError,gridOrder,
+                gridEstimate,stepDifference,state)
+  Код выхода: 0 — все расчеты выполнены; 4 — какой-то расчет отклонен или стал нечисловым;
+  2 — неверные аргументы; 1 — не удалось записать CSV.
 )";
 
 using HistoryPoint = ChartSample;
@@ -217,6 +234,19 @@ int main(int argc, char** argv) {
         study.partN = o.partN;
         study.out = o.out;
         return RunBatchStudy(study, stdout, stderr);
+    }
+    if (o.convergence) {
+        BatchConvergenceRequest check;
+        if (o.builtin) check.base.window = RestoreDataWindow(CastingData{});
+        if (!o.caseFile.empty() && !ReadCaseFile(o.caseFile, check.base, error)) {
+            std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
+            return 2;
+        }
+        check.overrides = o.overrides;
+        check.limits = o.limits;
+        check.jobs = o.jobs;
+        check.out = o.out;
+        return RunBatchConvergence(check, stdout, stderr);
     }
     Model m;
     if (!ApplyOverrides(o, m, error)) {
