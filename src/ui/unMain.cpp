@@ -7,11 +7,8 @@
 #include "UnAbout.h"
 #include "UnCaseFile.h"
 #include "UnCompare.h"
-<<<<<<< HEAD
-#include "UnDesignMenu.h"
-=======
 #include "UnConvergence.h"
->>>>>>> main
+#include "UnDesignMenu.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnProfile.h"
