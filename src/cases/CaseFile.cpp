@@ -1,5 +1,6 @@
 #include "CaseFile.h"
 
+#include "CaseSchedule.h"
 #include "PrintableText.h"
 #include "StrictJson.h"
 #include "results/FileWrite.h"
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 namespace korvel {
 
@@ -77,7 +79,9 @@ std::string CaseToJson(const Case& c) {
         s += JsonQuote(key) + ": {\"value\": " + Number(entry["value"].get<double>()) +
              ", \"unit\": " + JsonQuote(entry["unit"].get<std::string>()) + "}";
     }
-    s += "\n  }\n}\n";
+    s += "\n  }";
+    if (!c.schedule.Empty()) s += ",\n  \"schedule\": " + ScheduleJsonText(c.schedule);
+    s += "\n}\n";
     return s;
 }
 
@@ -115,7 +119,7 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
         return false;
     }
     for (const auto& [key, v] : doc.items()) {
-        if (key != "format" && key != "version" && key != "fields") {
+        if (key != "format" && key != "version" && key != "fields" && key != "schedule") {
             error = "неизвестный раздел «" + PrintableText(key) + "»";
             return false;
         }
@@ -175,6 +179,8 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
         }
         SetCaseValue(c, f, number);
     }
+    if (const auto schedule = doc.find("schedule"); schedule != doc.end())
+        if (!ScheduleFromJson(*schedule, c.schedule, error)) return false;
     out = c;
     return true;
 }

@@ -6,6 +6,7 @@
 #include "Un3DGraphS.h"
 #include "UnAbout.h"
 #include "UnCaseFile.h"
+#include "UnCasting.h"
 #include "UnCompare.h"
 #include "UnConvergence.h"
 #include "UnDesignMenu.h"
@@ -171,6 +172,13 @@ void TFormMain::createActions() {
     ServisStudy->setToolTip(QStringLiteral("Серия расчетов с изменением одного или двух параметров"));
     ServisStudy->setStatusTip(ServisStudy->toolTip());
     connect(ServisStudy, &QAction::triggered, this, &TFormMain::ServisStudyExecute);
+    ServisCasting = new QAction(QStringLiteral("Динамика разливки"), this);
+    ServisCasting->setObjectName(QStringLiteral("ServisCasting"));
+    ServisCasting->setProperty("category", QLatin1String("Servis"));
+    ServisCasting->setToolTip(
+        QStringLiteral("Весь ручей при скорости и расходах воды, меняющихся по расписанию"));
+    ServisCasting->setStatusTip(ServisCasting->toolTip());
+    connect(ServisCasting, &QAction::triggered, this, &TFormMain::ServisCastingExecute);
     ServisConvergence = new QAction(QStringLiteral("Проверка сходимости"), this);
     ServisConvergence->setObjectName(QStringLiteral("ServisConvergence"));
     ServisConvergence->setProperty("category", QLatin1String("Servis"));
@@ -212,6 +220,7 @@ void TFormMain::createMenus() {
     servis->addAction(ServisParamMod);
     servis->addAction(ServisQuality);
     servis->addAction(ServisStudy);
+    servis->addAction(ServisCasting);
     servis->addAction(ServisConvergence);
     InstallDesignWindows(this, servis);
 
@@ -492,6 +501,34 @@ void TFormMain::ServisStudyExecute() {
         addChild(FormStudy);
     }
     showMaximizedChild(FormStudy);
+}
+
+void TFormMain::ServisCastingExecute() {
+    if (!FormCasting) {
+        FormCasting = new TFormCasting;
+        FormCasting->SetModelSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            korvel::Model m;
+            korvel::ApplyCase(c, m);
+            return m;
+        });
+        FormCasting->SetLimitsSource([this] { return m_qualityLimits; });
+        FormCasting->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        FormCasting->SetSchedule(m_caseSchedule);
+        connect(FormCasting, &TFormCasting::ScheduleChanged, this, [this] {
+            m_caseSchedule = FormCasting->CurrentSchedule();
+            if (CaseFiles) CaseFiles->Update();
+        });
+        addChild(FormCasting);
+    }
+    showMaximizedChild(FormCasting);
+}
+
+void TFormMain::SetCaseSchedule(const korvel::Schedule& s) {
+    m_caseSchedule = s;
+    if (FormCasting) FormCasting->SetSchedule(s);
 }
 
 void TFormMain::ServisConvergenceExecute() {

@@ -7,6 +7,7 @@
 #include "results/MachineProfile.h"
 #include "results/QualityVerdict.h"
 #include "results/ResultsExport.h"
+#include "strand/Schedule.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>
@@ -23,6 +24,7 @@ class QProgressBar;
 class QToolBar;
 class TAboutBox;
 class TCaseFiles;
+class TFormCasting;
 class TFormCompare;
 class TFormGraphC;
 class TFormGraphS;
@@ -124,6 +126,8 @@ public:
     TfmQuality* fmQuality = nullptr;
     // The parameter study window, created at its first use.
     TFormStudy* FormStudy = nullptr;
+    // The casting dynamics window (the whole strand under a schedule), created at its first use.
+    TFormCasting* FormCasting = nullptr;
     // The convergence check window, created at its first use.
     TFormConvergence* FormConvergence = nullptr;
 
@@ -151,6 +155,7 @@ public:
     QAction* WindowProfile = nullptr;
     QAction* ServisQuality = nullptr;
     QAction* ServisStudy = nullptr;
+    QAction* ServisCasting = nullptr;
     QAction* ServisConvergence = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
@@ -188,6 +193,11 @@ public slots:
     void ServisQualityExecute();
     // Shows the parameter study window.
     void ServisStudyExecute();
+    // Shows the casting dynamics window.
+    void ServisCastingExecute();
+    // The casting schedule of the case on screen (saved in case files), and setting it from a case.
+    const korvel::Schedule& CaseSchedule() const { return m_caseSchedule; }
+    void SetCaseSchedule(const korvel::Schedule& s);
     // Shows the convergence check window.
     void ServisConvergenceExecute();
     // Puts a case into the data window and the model parameters (not while a run is going).
@@ -215,6 +225,7 @@ protected:
 
 private:
     friend class TCaseFiles;
+    korvel::Schedule m_caseSchedule;
     void FormCreate();
     void createActions();
     void createMenus();

@@ -120,6 +120,37 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 error = "--part: " + why;
                 return false;
             }
+        } else if (a == "--schedule") {
+            if (!next(o.schedule) || !OptionValueOk(a, o.schedule, error)) return false;
+        } else if (a == "--launch" || a == "--duration") {
+            std::string v;
+            double value = 0;
+            if (!next(v)) return false;
+            if (!ParseNumber(v, value) || !std::isfinite(value) || !(value > 0)) {
+                error = a + ": «" + v + "» не является положительным числом";
+                return false;
+            }
+            (a == "--launch" ? o.launch : o.durationMin) = value;
+            o.strandOptionGiven = true;
+        } else if (a == "--pyrometers") {
+            std::string v;
+            if (!next(v)) return false;
+            o.pyrometers.clear();
+            for (std::size_t from = 0;;) {
+                const std::size_t comma = v.find(',', from);
+                const std::string cell =
+                    v.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+                double z = 0;
+                if (!ParseNumber(cell, z) || !std::isfinite(z) || z < 0) {
+                    error =
+                        "--pyrometers: «" + cell + "» не является расстоянием от мениска (м, не меньше нуля)";
+                    return false;
+                }
+                o.pyrometers.push_back(z);
+                if (comma == std::string::npos) break;
+                from = comma + 1;
+            }
+            o.strandOptionGiven = true;
         } else if (a == "--convergence") {
             o.convergence = true;
         } else if (a == "--out") {
@@ -147,6 +178,20 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
     }
     if (!o.sweeps.empty() && (!o.json.empty() || !o.csvDir.empty())) {
         error = "--sweep не сочетается с --json и --csv: строки серии пишутся в CSV (--out FILE)";
+        return false;
+    }
+    if (!o.schedule.empty()) {
+        if (o.convergence || !o.sweeps.empty() || !o.csvDir.empty() || !o.saveCase.empty() || o.steps >= 0 ||
+            o.partN != 1) {
+            error =
+                "--schedule не сочетается с --convergence, --sweep, --csv, --save-case, --steps и --part: "
+                "ряды разливки пишутся в папку --out DIR";
+            return false;
+        }
+        return true;
+    }
+    if (o.strandOptionGiven) {
+        error = "--launch, --duration и --pyrometers задаются только вместе с --schedule";
         return false;
     }
     if (o.convergence && (!o.sweeps.empty() || !o.json.empty() || !o.csvDir.empty() || !o.saveCase.empty() ||

@@ -24,7 +24,13 @@ struct BatchOptions {
     int jobs = 0;                    // --jobs N; 0: one thread per core
     int partK = 1, partN = 1;        // --part K/N
     std::string out;                 // --out FILE; empty: the standard output
-    bool convergence = false;        // --convergence: the case on coarser and finer grids and half the step
+    // The whole strand under a schedule instead of one run (--out is then a folder).
+    std::string schedule;           // --schedule FILE.csv
+    double launch = 10;             // --launch S
+    double durationMin = 60;        // --duration MIN
+    std::vector<double> pyrometers; // --pyrometers z1,z2,.. (m)
+    bool strandOptionGiven = false; // --launch, --duration or --pyrometers given
+    bool convergence = false;       // --convergence: the case on coarser and finer grids and half the step
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.

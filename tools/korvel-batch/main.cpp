@@ -2,6 +2,7 @@
 
 #include "BatchJson.h"
 #include "BatchOptions.h"
+#include "StrandBatch.h"
 #include "Version.h"
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
@@ -98,6 +99,27 @@ mouldExitShell (мм), maxReheat (К), centreCarbonRatio, centreSulphurRatio, ce
 tau (с), steps, message (почему расчет не выполнен). Нет величины — пустое поле.
 Код выхода серии: 0 — все расчеты выполнены; 4 — часть расчетов отклонена или стала нечисловой
 (строки есть в CSV); 2 — неверные аргументы; 1 — не удалось записать CSV.
+
+Разливка по расписанию: korvel-batch --schedule FILE.csv [--launch S] [--duration MIN]
+                [--pyrometers Z1,Z2,..] [--out DIR] [--json FILE] [--jobs N]
+                [--builtin | --case FILE] [KEY=VALUE ...]
+
+  --schedule FILE.csv
+                расписание: строка заголовка time_min,Vlit[,Q1,Q2,Q3,Q4], затем точки (время от
+                начала разливки в минутах, скорость в м/мин, расходы воды в м3/ч; пустой расход —
+                как в варианте); между точками линейно, до первой и после последней — их значения
+  --launch S    слиток входит в кристаллизатор каждые S секунд (по умолчанию 10; кратно шагу Dt)
+  --duration MIN
+                длительность разливки в минутах (по умолчанию 60)
+  --pyrometers Z1,Z2,..
+                где стоят пирометры, м от мениска (по умолчанию выход из кристаллизатора, концы
+                секций и точка правки)
+  --out DIR     записать ряды в CSV в папку DIR: crater.csv (конец лунки), pyrometers.csv,
+                profile.csv (ручей в каждый момент), verdict.csv (критерии), schedule.csv
+  --json FILE   записать конец лунки ("craterEnd": [{"t": мин, "z": м или null}]), показания
+                пирометров и интервалы нарушений критериев в FILE (JSON)
+Код выхода: 0 — готово; 1 — файл не записан; 2 — неверное расписание или параметры;
+3 — расчет слитка стал неустойчивым.
 
 Проверка сходимости: korvel-batch --convergence [--out FILE] [--jobs N] [--limit KEY=VALUE ...]
                      [--builtin | --case FILE] [KEY=VALUE ...]
@@ -253,6 +275,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
         return 2;
     }
+    if (!o.schedule.empty()) return RunStrandBatch(m, o, stdout, stderr);
     if (!o.saveCase.empty()) {
         std::string note;
         const bool saved = SaveCaseOfRun(o.caseFile, o.builtin, m, o.saveCase, error, note);
