@@ -52,6 +52,10 @@ const std::vector<CaseField> kFields = {
     {"MouldWater", "м3/ч", "Расход воды кристаллизатора", nullptr, P::MouldWater, true},
     {"SprayWaterT", "°C", "Температура воды ЗВО", nullptr, P::SprayWaterT, true},
     {"Spray", "", "Формула ЗВО (0 Nozaki, 1 Bolle-Moureau, 2 Sasaki)", nullptr, P::Spray, true},
+    {"Kspray1", "", "Поправка теплоотдачи, секция 1", nullptr, P::Spray1, true},
+    {"Kspray2", "", "Поправка теплоотдачи, секция 2", nullptr, P::Spray2, true},
+    {"Kspray3", "", "Поправка теплоотдачи, секция 3", nullptr, P::Spray3, true},
+    {"Kspray4", "", "Поправка теплоотдачи, секция 4", nullptr, P::Spray4, true},
 };
 
 } // namespace
@@ -66,8 +70,17 @@ const CaseField* FindCaseField(std::string_view key) {
     return nullptr;
 }
 
+bool CaseFieldOptional(const CaseField& f) {
+    return f.optional;
+}
+
+bool CaseFieldIsSprayFactor(const CaseField& f) {
+    return f.param >= P::Spray1;
+}
+
 double GetCaseValue(const Case& c, const CaseField& f) {
     if (f.window) return c.window.*f.window;
+    if (f.param >= P::Spray1) return c.params.SprayFactor[int(f.param) - int(P::Spray1)];
     switch (f.param) {
     case P::Dt:
         return c.params.Dt;
@@ -89,7 +102,7 @@ double GetCaseValue(const Case& c, const CaseField& f) {
         return c.params.SprayWaterT;
     case P::Spray:
         return static_cast<double>(c.params.Spray);
-    case P::None:
+    default:
         break;
     }
     return 0;
@@ -98,6 +111,10 @@ double GetCaseValue(const Case& c, const CaseField& f) {
 void SetCaseValue(Case& c, const CaseField& f, double v) {
     if (f.window) {
         c.window.*f.window = v;
+        return;
+    }
+    if (f.param >= P::Spray1) {
+        c.params.SprayFactor[int(f.param) - int(P::Spray1)] = v;
         return;
     }
     switch (f.param) {
@@ -131,7 +148,7 @@ void SetCaseValue(Case& c, const CaseField& f, double v) {
     case P::Spray:
         c.params.Spray = static_cast<SprayLaw>(static_cast<std::int32_t>(v));
         break;
-    case P::None:
+    default:
         break;
     }
 }

@@ -38,7 +38,12 @@ struct CaseField {
         MouldB,
         MouldWater,
         SprayWaterT,
-        Spray
+        Spray,
+        // the spray sections' heat-transfer multipliers: the last four, in the sections' order
+        Spray1,
+        Spray2,
+        Spray3,
+        Spray4
     } param = Param::None;
     // An optional field may be missing from a case file: the case then keeps its default (the
     // boundary model's fields, absent from files written before them).
@@ -46,11 +51,20 @@ struct CaseField {
 };
 
 // Every input of a case, in the data window's order, then Dt, L, M, SideFlag, then the boundary model
-// (Boundary: 0 the original, 1 the physical) and the physical model's inputs.
+// (Boundary: 0 the original, 1 the physical), the physical model's inputs and the spray sections'
+// heat-transfer multipliers Kspray1..Kspray4.
 const std::vector<CaseField>& CaseFields();
 
 // The field with this key, or nullptr.
 const CaseField* FindCaseField(std::string_view key);
+
+// Whether a case file may leave the field out (the case then keeps the field's default): the boundary
+// model's fields and the spray multipliers, absent from files written before them. A case file holds
+// such a field only when its value differs from the default.
+bool CaseFieldOptional(const CaseField& f);
+
+// Whether the field is a spray section's heat-transfer multiplier (Kspray1..Kspray4).
+bool CaseFieldIsSprayFactor(const CaseField& f);
 
 double GetCaseValue(const Case& c, const CaseField& f);
 // Sets the value; L, M and SideFlag take the value as an integer (the caller checks it is whole).

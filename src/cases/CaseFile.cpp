@@ -46,6 +46,12 @@ std::string ValueCheck(const CaseField& f, double v) {
     case CaseField::Param::SideFlag:
         return IntegerCheck(f.key, v, true);
     default:
+        if (CaseFieldIsSprayFactor(f)) {
+            if (!(v > 0 && v <= kMaxSprayFactor))
+                return std::string("поле «") + f.key + "» должно быть больше 0 и не больше " +
+                       Number(kMaxSprayFactor) + ", а не " + Number(v);
+            return {};
+        }
         return BoundaryFieldCheck(f, v);
     }
 }
@@ -64,7 +70,8 @@ std::string CaseToJson(const Case& c) {
     nlohmann::ordered_json doc = {{"format", kCaseFormatName}, {"version", kCaseFormatVersion}};
     nlohmann::ordered_json& fields = doc["fields"] = nlohmann::ordered_json::object();
     for (const CaseField& f : CaseFields())
-        fields[f.key] = {{"value", GetCaseValue(c, f)}, {"unit", f.unit}};
+        if (!CaseFieldOptional(f) || GetCaseValue(c, f) != GetCaseValue(Case{}, f))
+            fields[f.key] = {{"value", GetCaseValue(c, f)}, {"unit", f.unit}};
 
     std::string s = "{\n  \"format\": " + doc["format"].dump() +
                     ",\n  \"version\": " + doc["version"].dump() + ",\n  \"fields\": {";

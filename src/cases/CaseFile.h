@@ -12,7 +12,8 @@
 //     }
 //   }
 //
-// "fields" holds every key of CaseFields(), no other, each with the value in the data window's own
+// "fields" holds every key of CaseFields() (the spray multipliers Kspray1..4 only when not 1; a file
+// without them reads them as 1), no other, each with the value in the data window's own
 // units and the unit it is given in. Numbers are written in their shortest form that reads back to the
 // same double, so a case saved and opened again is the same to the last bit. Reading is strict: a
 // malformed file, another format or version, a missing, repeated or unknown field, a wrong unit, a
@@ -29,6 +30,8 @@ namespace korvel {
 constexpr const char* kCaseFormatName = "korvel-case";
 constexpr int kCaseFormatVersion = 1;
 constexpr const char* kCaseFileExtension = ".korvel";
+// The largest spray multiplier a case may hold.
+constexpr double kMaxSprayFactor = 10;
 // Larger files are refused before reading (a case is about 2 KB).
 constexpr std::size_t kMaxCaseFileBytes = 1 << 20;
 

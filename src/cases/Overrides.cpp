@@ -1,5 +1,7 @@
 #include "Overrides.h"
 
+#include "CaseFile.h"
+
 #include "PrintableText.h"
 #include "results/ResultsExport.h"
 
@@ -63,6 +65,14 @@ bool WholeParameter(const std::string& key, double value, std::string& error) {
     return true;
 }
 
+// A spray section's heat-transfer multiplier: as case files take it.
+bool SprayFactorOk(const std::string& key, double value, std::string& error) {
+    if (value > 0 && value <= kMaxSprayFactor) return true;
+    error = key + ": множитель теплоотдачи секции должен быть больше 0 и не больше " +
+            Number(kMaxSprayFactor) + ", а не " + Number(value);
+    return false;
+}
+
 } // namespace
 
 std::string CheckOverrides(const Overrides& o) {
@@ -94,6 +104,12 @@ bool ApplyOverridesToModel(const Overrides& o, Model& m, std::string& error) {
         if (!f->window) {
             if (f->param == CaseField::Param::Dt) {
                 m.params.Dt = value;
+            } else if (CaseFieldIsSprayFactor(*f)) {
+                if (!SprayFactorOk(key, value, error)) return false;
+                Case c;
+                c.params = m.params;
+                SetCaseValue(c, *f, value);
+                m.params = c.params;
             } else {
                 if (!WholeParameter(key, value, error)) return false;
                 Case c;
@@ -131,7 +147,9 @@ bool ApplyOverridesToCase(const Overrides& o, Case& c, std::string& error) {
     if (error = CheckOverrides(o); !error.empty()) return false;
     for (const auto& [key, value] : o) {
         if (const CaseField* f = FindCaseField(key)) {
-            if (!f->window && f->param != CaseField::Param::Dt && !WholeParameter(key, value, error))
+            if (CaseFieldIsSprayFactor(*f) && !SprayFactorOk(key, value, error)) return false;
+            if (!f->window && f->param != CaseField::Param::Dt && !CaseFieldIsSprayFactor(*f) &&
+                !WholeParameter(key, value, error))
                 return false;
             SetCaseValue(c, *f, value);
             continue;
@@ -178,6 +196,7 @@ std::string OverrideKeysHelp() {
   MouldWater                м3/ч      расход воды кристаллизатора
   SprayWaterT               °C        температура воды ЗВО
   Spray                     0/1/2     формула ЗВО: Nozaki / Bolle-Moureau / Sasaki
+  Kspray1..Kspray4          -         множители теплоотдачи секций ЗВО (калибровка), по умолчанию 1
   Одну величину задают одним из ее имен (HalfX и DlomX вместе — ошибка).
 )";
 }

@@ -79,15 +79,21 @@ void SurfaceCoefficientsAtStepEnd(Model& m) {
 
     // 3. Spray sections: the coefficient rises from the corner to the middle of the face.
     if (d.Lkrist < z && z <= d.Lend4) {
+        int section = 0;
         if (z <= d.Lend1) {
             s.AlfaSec = SprayCoefficient(d.Q1, d.Nn1);
         } else if (z <= d.Lend2) {
             s.AlfaSec = SprayCoefficient(d.Q2, d.Nn2);
+            section = 1;
         } else if (z <= d.Lend3) {
             s.AlfaSec = SprayCoefficient(d.Q3, d.Nn3);
+            section = 2;
         } else {
             s.AlfaSec = SprayCoefficient(d.Q4, d.Nn4);
+            section = 3;
         }
+        // A calibrated section's coefficient; left untouched at a factor of 1.
+        if (const double k = m.params.SprayFactor[section]; k != 1) s.AlfaSec = s.AlfaSec * k;
         for (int j = 1; j <= M; ++j)
             s.AlfaX[j] = std::sqrt(static_cast<double>(j) / M) * s.AlfaSec;
         for (int i = 1; i <= L; ++i)

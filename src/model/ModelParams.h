@@ -27,6 +27,9 @@ struct ModelParams {
     double MouldWater = 120; // mould cooling-water flow, m³/h
     double SprayWaterT = 30; // spray water temperature, °C
     SprayLaw Spray = SprayLaw::Nozaki;
+    // Multiplier of each spray section's heat-transfer coefficient, fitted to a machine's measured
+    // surface temperatures (1: the coefficient as its law gives it).
+    double SprayFactor[4] = {1, 1, 1, 1};
 };
 
 constexpr std::int32_t kMinNodes = 4;

@@ -11,6 +11,7 @@
 #include "UnCasting.h"
 #include "UnCompare.h"
 #include "UnConvergence.h"
+#include "UnDesignMenu.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnProfile.h"
@@ -235,6 +236,7 @@ void TFormMain::createMenus() {
     servis->addAction(ServisStudy);
     servis->addAction(ServisCasting);
     servis->addAction(ServisConvergence);
+    InstallDesignWindows(this, servis);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
     window->setObjectName(QStringLiteral("MenuWindow"));

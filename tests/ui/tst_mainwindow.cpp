@@ -139,7 +139,7 @@ private slots:
                               "-", "ActionsExit"}));
         QCOMPARE(actionNames(top[1]->menu()->actions()),
                  (QStringList{"ServisParamMod", "ServisQuality", "ServisStudy", "ServisCasting",
-                              "ServisConvergence"}));
+                              "ServisConvergence", "ServisSprayDesign", "ServisCalibration"}));
         const QList<QAction*> window = top[2]->menu()->actions();
         QCOMPARE(actionNames(window),
                  (QStringList{"WindowTileHorizontal1", "WindowCascade1", "WindowMinimizeAll1",

@@ -8,6 +8,7 @@
 #include "cases/CaseFile.h"
 #include "cases/Overrides.h"
 #include "cases/PrintableText.h"
+#include "design/DesignBatch.h"
 #include "model/PhysicalBoundary.h"
 #include "results/FileWrite.h"
 #include "results/KeyFigures.h"
@@ -249,6 +250,8 @@ std::string MakeFolder(const std::string& dir) {
 int main(int argc, char** argv) {
     // Messages and the printed figures follow the user's locale; the files never do.
     std::setlocale(LC_ALL, "");
+    if (const std::vector<std::string> args(argv + 1, argv + argc); IsDesignRequest(args))
+        return RunDesignBatch(args, stdout, stderr);
     BatchOptions o;
     std::string error;
     if (!ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), o, error)) {
@@ -259,6 +262,7 @@ int main(int argc, char** argv) {
         std::string help = kHelp;
         help.replace(help.find("@KEYS@"), 6, OverrideKeysHelp());
         std::fputs(help.c_str(), stdout);
+        std::fputs(DesignBatchHelp(), stdout);
         return 0;
     }
     if (o.version) {
