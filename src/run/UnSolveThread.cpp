@@ -277,7 +277,7 @@ void TSolveThread::ShowStep(const HandOverRecord& r) {
 
 void TSolveThread::recordProfile() {
     // The worker waits in the hand-over, so the model and its tracker can be read here.
-    korvel::RecordProfile(m_profile, m_model);
+    m_tracker.RecordProfile(m_profile, m_model);
     m_profileResults = m_hasResults ? m_results : m_tracker.Results(m_model);
     m_key = korvel::ComputeKeyFigures(m_model, m_profileResults, m_completed);
     m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_limits);

@@ -81,6 +81,7 @@ QString StateColour(korvel::CriterionState s) {
     case korvel::CriterionState::Violated:
         return QStringLiteral("#c00000");
     case korvel::CriterionState::NotReached:
+    case korvel::CriterionState::NotJudged:
         return QStringLiteral("#707070");
     }
     return QString();

@@ -247,7 +247,7 @@ int main(int argc, char** argv) {
                 history.push_back(SampleChartNodes(state));
                 progress.Step(shown += 10);
             }
-            RecordProfile(profile, state);
+            tracker.RecordProfile(profile, state);
         },
         o.steps, &tracker);
     const DerivedResults results = tracker.Results(m);
