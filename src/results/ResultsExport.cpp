@@ -146,6 +146,14 @@ std::vector<CsvFile> ResultsCsv(const RunRecord& run) {
     c << ",-\nSideFlag,";
     c.Int(m.params.SideFlag);
     c << ",-\nrun_completed," << (run.completed ? "1" : "0") << ",-\n";
+    if (!run.warning.empty()) {
+        std::string quoted = "\"";
+        for (char ch : run.warning) {
+            if (ch == '"') quoted += '"';
+            quoted += ch;
+        }
+        c << "run_warning," << quoted << "\",-\n";
+    }
     files.push_back({kCase, c.Take()});
 
     Text h;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "results/DerivedResults.h"
 #include "model/Model.h"
+#include "results/DerivedResults.h"
 
 #include <functional>
 #include <string>
@@ -32,6 +32,10 @@ bool TemperaturesPhysical(const Model& m, NodeIndex* where = nullptr);
 // z metres from the meniscus, with the advice that helps: a smaller time step than dt (`advisedDt`,
 // by default half of dt) or a coarser grid.
 std::string UnstableRunMessage(long long step, double z, double dt, double advisedDt = 0);
+
+// The step advised after a run went unstable: half of dt rounded down to 0.1 s (a step the parameters
+// dialog shows as it is), or half of dt when that is below 0.1 s.
+double AdvisedStep(double dt);
 
 enum class RunEnd {
     Finished,

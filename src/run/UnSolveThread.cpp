@@ -1,8 +1,8 @@
 #include "UnSolveThread.h"
 
-#include "run/HeadlessRun.h"
 #include "model/RunInit.h"
 #include "model/TimeStep.h"
+#include "run/HeadlessRun.h"
 #include "ui/Un3DGraphC.h"
 #include "ui/Un3DGraphS.h"
 #include "ui/UnProfile.h"
@@ -161,8 +161,10 @@ void TSolveThread::drawPictures(bool final) {
         if (!m_chartSamples.empty()) m_windows.tempTau->repaint();
     }
     m_chartSamples.clear();
+    const bool slice = m_sliceStale;
     if (m_sliceStale && m_windows.solve) m_windows.solve->ShowSlice(m_display, m_displayLmenisk);
     m_sliceStale = false;
+    if (slice) emit SliceShown(m_display.state.Tau);
     if (m_profileStale && m_windows.profile)
         m_windows.profile->ShowProfile(m_profile, m_profileResults, m_verdict);
     m_profileStale = false;
@@ -233,10 +235,9 @@ void TSolveThread::run() {
             m_failed = true;
             // Half the step, as the parameters dialog can take it (one decimal).
             const double dt = m_model.params.Dt;
-            const double half = std::floor(dt / 2 * 10) / 10 > 0 ? std::floor(dt / 2 * 10) / 10 : dt / 2;
-            m_failureMessage =
-                QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(), dt, half)) +
-                QStringLiteral(" Окна показывают последнее устойчивое состояние.");
+            m_failureMessage = QString::fromStdString(korvel::UnstableRunMessage(
+                                   m_steps.load(), m_model.Z(), dt, korvel::AdvisedStep(dt))) +
+                               QStringLiteral(" Окна показывают последнее устойчивое состояние.");
             // The windows keep the last sound display: draw it if it is still waiting.
             if (!m_abandoned)
                 QMetaObject::invokeMethod(

@@ -1,6 +1,7 @@
 #include "Study.h"
 
 #include "results/DerivedResults.h"
+#include "results/StepCheck.h"
 #include "run/HeadlessRun.h"
 
 #include <algorithm>
@@ -273,6 +274,10 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
         row.status = StudyRunStatus::Refused;
         return row;
     }
+    if (const StepCheck check = CheckStep(m.data, m.params); !check.Ok()) {
+        row.message = check.message;
+        row.warned = true;
+    }
     ResultsTracker tracker;
     // The process time the run goes to: its duration, or where maxSteps stop it.
     double tauEnd = m.data.TauEnd;
@@ -284,9 +289,14 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
         },
         maxSteps, &tracker);
     row.steps = out.steps;
-    row.status = out.end == RunEnd::Finished  ? StudyRunStatus::Completed
-                 : out.end == RunEnd::Stopped ? StudyRunStatus::Stopped
-                                              : StudyRunStatus::NotFinite;
+    row.status = out.end == RunEnd::Finished   ? StudyRunStatus::Completed
+                 : out.end == RunEnd::Stopped  ? StudyRunStatus::Stopped
+                 : out.end == RunEnd::Unstable ? StudyRunStatus::Unstable
+                                               : StudyRunStatus::NotFinite;
+    if (row.status == StudyRunStatus::Unstable) {
+        row.message = UnstableRunMessage(out.steps, m.Z(), m.params.Dt, AdvisedStep(m.params.Dt));
+        return row;
+    }
     if (row.status == StudyRunStatus::NotFinite) {
         row.message = "после шага " + std::to_string(out.steps) +
                       " поле температур или концентраций перестало быть числом; расчет остановлен";
@@ -409,6 +419,8 @@ const char* StudyStatusName(StudyRunStatus s) {
         return "not-finite";
     case StudyRunStatus::Refused:
         return "refused";
+    case StudyRunStatus::Unstable:
+        return "unstable";
     }
     return "";
 }

@@ -6,10 +6,10 @@
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
 #include "results/FileWrite.h"
-#include "run/HeadlessRun.h"
 #include "results/KeyFigures.h"
 #include "results/ProfileExport.h"
 #include "results/ResultsExport.h"
+#include "run/HeadlessRun.h"
 #include "study/StudyBatch.h"
 
 #include <algorithm>
@@ -228,6 +228,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // A step or grid that cannot resolve the machine is run as asked, with the warning beside its results.
+    const StepCheck check = CheckStep(m.data, m.params);
+    if (!check.Ok()) std::fprintf(stderr, "korvel-batch: внимание: %s\n", check.message.c_str());
+
     long long planned = PlannedSteps(m.data, m.params);
     if (o.steps >= 0) planned = std::min(planned, o.steps);
     std::fprintf(stderr, "korvel-batch: шагов расчета: %lld (сетка %d x %d, шаг %g с)\n", planned, m.params.L,
@@ -278,7 +282,7 @@ int main(int argc, char** argv) {
     for (const std::string& line : DescribeResults(results))
         std::printf("%s\n", line.c_str());
     std::printf("Критерии качества:\n");
-    for (const std::string& line : DescribeVerdict(verdict))
+    for (const std::string& line : DescribeVerdict(verdict, check.message))
         std::printf("  %s\n", line.c_str());
     std::fflush(stdout);
     int rc = 0;
@@ -287,9 +291,10 @@ int main(int argc, char** argv) {
         if (err.empty()) {
             std::vector<FileContent> files;
             const std::string base = o.csvDir.back() == '/' ? o.csvDir : o.csvDir + "/";
-            for (CsvFile& f : ResultsCsv(RunRecord{m, history, results, out.end == RunEnd::Finished}))
+            for (CsvFile& f :
+                 ResultsCsv(RunRecord{m, history, results, out.end == RunEnd::Finished, check.message}))
                 files.push_back({base + f.name, std::move(f.text)});
-            for (CsvFile& f : ProfileCsv(profile, verdict))
+            for (CsvFile& f : ProfileCsv(profile, verdict, &check))
                 files.push_back({base + f.name, std::move(f.text)});
             err = WriteFilesAtomically(files);
         }
@@ -300,8 +305,9 @@ int main(int argc, char** argv) {
         }
     }
     if (!o.json.empty()) {
-        if (const std::string err = WriteFilesAtomically(
-                {{o.json, BatchJson(m, out.steps, history, results, ProfileVerdictJson(profile, verdict))}});
+        if (const std::string err =
+                WriteFilesAtomically({{o.json, BatchJson(m, out.steps, history, results,
+                                                         ProfileVerdictJson(profile, verdict, &check))}});
             !err.empty()) {
             std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n", err.c_str());
             rc = 1;
