@@ -33,16 +33,16 @@ void NumericEdit::setDecimals(int decimals) {
 
 namespace {
 
-// Values are kept as given, with at most this many decimals (which drops the binary noise of a
-// difference such as 1.4 - 0.8 and nothing anyone types).
-constexpr int kKeptDecimals = 9;
+// The most decimals a field shows.
+constexpr int kMostDecimals = 9;
 
-// The fewest decimals, at least `least` and at most kKeptDecimals, that show v as it is kept.
+// The fewest decimals, at least `least` and at most kMostDecimals, that show v as it is (up to the
+// binary noise of a difference such as 1.4 - 0.8).
 int PlacesFor(double v, int least) {
     if (!std::isfinite(v)) return least;
-    for (int d = std::max(0, least); d < kKeptDecimals; ++d)
-        if (NumericEdit::RoundTo(v, d) == v) return d;
-    return std::max(least, kKeptDecimals);
+    for (int d = std::max(0, least); d < kMostDecimals; ++d)
+        if (std::fabs(NumericEdit::RoundTo(v, d) - v) <= 1e-12 * std::max(1.0, std::fabs(v))) return d;
+    return std::max(least, kMostDecimals);
 }
 
 // The number of decimals the number part of a pattern shows.
@@ -75,7 +75,8 @@ void NumericEdit::setValue(double v) {
         m_textValid = true;
         showValidity();
     }
-    const double r = RoundTo(v, std::max(m_decimals, kKeptDecimals));
+    // Kept as given: more decimals than the field shows are shown, never rounded away.
+    const double r = v;
     const bool changed = !(r == m_value) || std::signbit(r) != std::signbit(m_value);
     m_value = r;
     refreshText();
@@ -186,7 +187,7 @@ void NumericEdit::onTextEdited(const QString& text) {
     m_textValid = true;
     if (wasInvalid) showValidity();
     // Used as typed: more decimals than the field shows are kept, and shown.
-    const double r = RoundTo(v, std::max(m_decimals, kKeptDecimals));
+    const double r = v;
     if (r != m_value) {
         m_value = r;
         emit valueChanged(m_value);

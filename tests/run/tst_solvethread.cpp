@@ -70,6 +70,8 @@ private slots:
         m_model = korvel::Model();
         m_messages.clear();
         w = std::make_unique<TFormMain>(m_model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->SetMessageHandler([this](const QString& text) { m_messages << text; });
         // Closing with the edits of these runs throws them away without a dialog.
         w->CaseFiles->SetChoiceHandler([](const QString&) { return int(QMessageBox::Discard); });
