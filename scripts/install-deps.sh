@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-datavisualization-dev qt6-declarative-dev
     xvfb xauth libgl1-mesa-dri libglx-mesa0 fonts-dejavu-core
     qt6-translations-l10n locales
+    nlohmann-json3-dev
     dpkg-dev desktop-file-utils appstream shared-mime-info librsvg2-bin file
 )
 

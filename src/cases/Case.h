@@ -7,6 +7,7 @@
 #include "model/CastingData.h"
 #include "model/Model.h"
 #include "model/ModelParams.h"
+#include "strand/Schedule.h"
 
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@ namespace korvel {
 struct Case {
     DataWindowValues window = DataWindowStartValues();
     ModelParams params;
+    Schedule schedule; // casting schedule of the whole strand; empty: none
 };
 
 // One named input of a case: a data-window field or a model parameter.

@@ -1,7 +1,10 @@
 #include "CaseFile.h"
 
-#include "JsonReader.h"
+#include "CaseSchedule.h"
+#include "PrintableText.h"
+#include "StrictJson.h"
 #include "results/FileWrite.h"
+#include "results/JsonWrite.h"
 
 #include <array>
 #include <cerrno>
@@ -9,12 +12,15 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 namespace korvel {
 
 namespace {
 
 std::string Number(double v) {
+    // A negative zero keeps its sign only as a fraction: the JSON reader takes "-0" for the integer 0.
+    if (v == 0 && std::signbit(v)) return "-0.0";
     std::array<char, 64> buf{};
     const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v);
     return std::string(buf.data(), r.ptr);
@@ -53,106 +59,123 @@ std::string CheckCase(const Case& c) {
 }
 
 std::string CaseToJson(const Case& c) {
-    std::string s = "{\n  \"format\": ";
-    s += json::Quote(kCaseFormatName);
-    s += ",\n  \"version\": " + std::to_string(kCaseFormatVersion) + ",\n  \"fields\": {";
+    // The document through the JSON library, in the file's fixed layout: one field a line, each value in
+    // the shortest form that reads back to the same double.
+    nlohmann::ordered_json doc = {{"format", kCaseFormatName}, {"version", kCaseFormatVersion}};
+    nlohmann::ordered_json& fields = doc["fields"] = nlohmann::ordered_json::object();
+    for (const CaseField& f : CaseFields())
+        fields[f.key] = {{"value", GetCaseValue(c, f)}, {"unit", f.unit}};
+
+    std::string s = "{\n  \"format\": " + doc["format"].dump() +
+                    ",\n  \"version\": " + doc["version"].dump() + ",\n  \"fields\": {";
     bool first = true;
-    for (const CaseField& f : CaseFields()) {
+    for (const auto& [key, entry] : fields.items()) {
         s += first ? "\n    " : ",\n    ";
         first = false;
-        s += json::Quote(f.key) + ": {\"value\": " + Number(GetCaseValue(c, f)) +
-             ", \"unit\": " + json::Quote(f.unit) + "}";
+        s += JsonQuote(key) + ": {\"value\": " + Number(entry["value"].get<double>()) +
+             ", \"unit\": " + JsonQuote(entry["unit"].get<std::string>()) + "}";
     }
-    s += "\n  }\n}\n";
+    s += "\n  }";
+    if (!c.schedule.Empty()) s += ",\n  \"schedule\": " + ScheduleJsonText(c.schedule);
+    s += "\n}\n";
     return s;
 }
 
 bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
-    json::Value doc;
-    std::string why;
-    if (!json::Parse(text, doc, why)) {
-        error = "это не файл JSON (" + why + ")";
+    using Json = nlohmann::json;
+    Json doc;
+    JsonError why;
+    if (!ParseStrictJson(text, doc, why)) {
+        // A number beyond double where a field's value stands is that field's fault.
+        const auto& at = why.outOfRangeAt;
+        if (at.size() == 3 && at[0] == "fields" && at[2] == "value" && FindCaseField(at[1])) {
+            error = "значение поля «" + at[1] + "» не является конечным числом";
+            return false;
+        }
+        error = "это не файл JSON (" + why.message + ")";
         return false;
     }
-    using K = json::Value::Kind;
-    if (doc.kind != K::Object) {
+    if (!doc.is_object()) {
         error = "это не файл варианта: нет объекта с полями";
         return false;
     }
-    const json::Value* format = doc.Find("format");
-    if (!format || format->kind != K::String || format->text != kCaseFormatName) {
+    const auto format = doc.find("format");
+    if (format == doc.end() || !format->is_string() || format->get<std::string>() != kCaseFormatName) {
         error = std::string("это не файл варианта: нет отметки \"format\": \"") + kCaseFormatName + "\"";
         return false;
     }
-    const json::Value* version = doc.Find("version");
-    if (!version || version->kind != K::Number) {
+    const auto version = doc.find("version");
+    if (version == doc.end() || !version->is_number()) {
         error = "не указана версия формата (\"version\")";
         return false;
     }
-    if (version->number != kCaseFormatVersion) {
-        error = "неизвестная версия формата " + version->text + " (программа читает версию " +
+    if (version->get<double>() != kCaseFormatVersion) {
+        error = "неизвестная версия формата " + version->dump() + " (программа читает версию " +
                 std::to_string(kCaseFormatVersion) + ")";
         return false;
     }
-    for (const auto& [key, v] : doc.members) {
-        if (key != "format" && key != "version" && key != "fields") {
-            error = "неизвестный раздел «" + key + "»";
+    for (const auto& [key, v] : doc.items()) {
+        if (key != "format" && key != "version" && key != "fields" && key != "schedule") {
+            error = "неизвестный раздел «" + PrintableText(key) + "»";
             return false;
         }
     }
-    const json::Value* fields = doc.Find("fields");
-    if (!fields || fields->kind != K::Object) {
+    const auto fields = doc.find("fields");
+    if (fields == doc.end() || !fields->is_object()) {
         error = "нет раздела \"fields\" со значениями";
         return false;
     }
-    for (const auto& [key, v] : fields->members) {
+    for (const auto& [key, v] : fields->items()) {
         if (!FindCaseField(key)) {
-            error = "неизвестное поле «" + key + "»";
+            error = "неизвестное поле «" + PrintableText(key) + "»";
             return false;
         }
     }
     Case c;
     for (const CaseField& f : CaseFields()) {
-        const json::Value* entry = fields->Find(f.key);
-        if (!entry) {
+        const auto entry = fields->find(f.key);
+        if (entry == fields->end()) {
             error = std::string("нет поля «") + f.key + "»";
             return false;
         }
-        if (entry->kind != K::Object) {
+        if (!entry->is_object()) {
             error = std::string("поле «") + f.key + "» должно быть объектом {\"value\": ..., \"unit\": ...}";
             return false;
         }
-        for (const auto& [key, v] : entry->members) {
+        for (const auto& [key, v] : entry->items()) {
             if (key != "value" && key != "unit") {
-                error = std::string("в поле «") + f.key + "» неизвестный ключ «" + key + "»";
+                error = std::string("в поле «") + f.key + "» неизвестный ключ «" + PrintableText(key) + "»";
                 return false;
             }
         }
-        const json::Value* unit = entry->Find("unit");
-        if (!unit || unit->kind != K::String) {
+        const auto unit = entry->find("unit");
+        if (unit == entry->end() || !unit->is_string()) {
             error = std::string("у поля «") + f.key + "» не указана единица (\"unit\")";
             return false;
         }
-        if (unit->text != f.unit) {
-            error = std::string("у поля «") + f.key + "» единица «" + unit->text + "», а должна быть «" +
-                    f.unit + "»";
+        if (const std::string u = unit->get<std::string>(); u != f.unit) {
+            error = std::string("у поля «") + f.key + "» единица «" + PrintableText(u) +
+                    "», а должна быть «" + f.unit + "»";
             return false;
         }
-        const json::Value* value = entry->Find("value");
-        if (!value) {
+        const auto value = entry->find("value");
+        if (value == entry->end()) {
             error = std::string("у поля «") + f.key + "» нет значения (\"value\")";
             return false;
         }
-        if (value->kind != K::Number || !value->finite) {
+        if (!value->is_number() || !std::isfinite(value->get<double>())) {
             error = std::string("значение поля «") + f.key + "» не является конечным числом";
             return false;
         }
-        if (std::string bad = ValueCheck(f, value->number); !bad.empty()) {
+        const double number = value->get<double>();
+        if (std::string bad = ValueCheck(f, number); !bad.empty()) {
             error = bad;
             return false;
         }
-        SetCaseValue(c, f, value->number);
+        SetCaseValue(c, f, number);
     }
+    if (const auto schedule = doc.find("schedule"); schedule != doc.end())
+        if (!ScheduleFromJson(*schedule, c.schedule, error)) return false;
     out = c;
     return true;
 }

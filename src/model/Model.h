@@ -31,9 +31,18 @@ struct Model {
 
     // Solid fraction of node (i, j).
     double Fs(int i, int j) const { return state.MSol[i][j] / (kRoSolid * state.SCell); }
-    // Distance of the slice from the meniscus, m.
-    double Z() const { return data.Vlit / 60 * state.Tau; }
+    // Distance of the slice from the meniscus, m. At one casting speed throughout, Vlit / 60 * Tau; once
+    // SetCastingSpeed has changed the speed, the integral of the speed over the slice's time.
+    double Z() const {
+        if (!state.SpeedChanged) return data.Vlit / 60 * state.Tau;
+        return state.ZBase + data.Vlit / 60 * (state.Tau - state.TauBase);
+    }
 };
+
+// Sets the casting speed (m/min) for the steps that follow. The distance travelled so far is kept:
+// from now on the slice moves on from it at the new speed. Setting the speed the run already has changes
+// nothing, so a run at one speed throughout is the same to the last bit as one that never calls this.
+void SetCastingSpeed(Model& m, double vlit);
 
 // Sizes the state from the casting data and the model parameters: derives the geometry, then
 // re-creates every field and line array filled with zeros. The run scalars are left as they are.

@@ -33,4 +33,13 @@ void SizeState(Model& m) {
     }
 }
 
+void SetCastingSpeed(Model& m, double vlit) {
+    if (vlit == m.data.Vlit) return;
+    ModelState& s = m.state;
+    s.ZBase = m.Z();
+    s.TauBase = s.Tau;
+    s.SpeedChanged = true;
+    m.data.Vlit = vlit;
+}
+
 } // namespace korvel

@@ -57,6 +57,11 @@ struct ModelState {
     double PFerro = 0;
     double KDistC = 0, KDistS = 0;
     double FlowDrive = 0;
+    // Casting speed changed during the run (SetCastingSpeed): the distance is then ZBase (m) travelled
+    // up to the process time TauBase (s), plus Vlit / 60 * (Tau - TauBase).
+    bool SpeedChanged = false;
+    double ZBase = 0;
+    double TauBase = 0;
 };
 
 } // namespace korvel

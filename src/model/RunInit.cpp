@@ -21,6 +21,9 @@ void InitialiseRun(Model& m) {
     s.KDistC = 0;
     s.KDistS = 0;
     s.FlowDrive = 0;
+    s.SpeedChanged = false;
+    s.ZBase = 0;
+    s.TauBase = 0;
     for (int i = 1; i <= m.params.L; ++i) {
         for (int j = 1; j <= m.params.M; ++j) {
             s.Tem[i][j] = d.T0;

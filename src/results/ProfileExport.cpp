@@ -1,6 +1,7 @@
 #include "ProfileExport.h"
 
 #include "FileWrite.h"
+#include "JsonWrite.h"
 
 #include <cerrno>
 #include <charconv>
@@ -59,9 +60,9 @@ std::string ProfileVerdictJson(const MachineProfile& profile, const std::vector<
     first = true;
     for (const CriterionResult& r : verdict) {
         out += first ? "\n  {" : ",\n  {";
-        out += "\"criterion\": \"";
-        out += CriterionKey(r.criterion);
-        out += "\", \"value\": ";
+        out += "\"criterion\": ";
+        out += JsonQuote(CriterionKey(r.criterion));
+        out += ", \"value\": ";
         Append(out, r.value, 17, "null");
         out += ", \"limit\": ";
         if (std::isfinite(r.limitHigh)) {
@@ -73,11 +74,11 @@ std::string ProfileVerdictJson(const MachineProfile& profile, const std::vector<
         } else {
             Append(out, r.limit, 17, "null");
         }
-        out += ", \"unit\": \"";
-        out += CriterionUnit(r.criterion);
-        out += "\", \"state\": \"";
-        out += StateKey(r.state);
-        out += "\"}";
+        out += ", \"unit\": ";
+        out += JsonQuote(CriterionUnit(r.criterion));
+        out += ", \"state\": ";
+        out += JsonQuote(StateKey(r.state));
+        out += '}';
         first = false;
     }
     out += ']';

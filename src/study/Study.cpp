@@ -1,6 +1,7 @@
 #include "Study.h"
 
 #include "results/DerivedResults.h"
+#include "results/MachineProfile.h"
 #include "results/StepCheck.h"
 #include "run/HeadlessRun.h"
 
@@ -207,6 +208,11 @@ std::string CheckStudy(const Study& s) {
                 return std::string("параметр «") + in.field->key + "» изменяется дважды";
         runs *= double(in.values.size());
     }
+    if (!s.combinations.empty()) {
+        runs = double(s.combinations.size());
+        for (const std::vector<double>& v : s.combinations)
+            if (v.size() != s.inputs.size()) return "в сочетании значений не по одному значению на параметр";
+    }
     if (runs > double(kMaxStudyRuns))
         return "слишком много расчетов: " + std::to_string(static_cast<long long>(runs)) + " (не более " +
                std::to_string(kMaxStudyRuns) + ")";
@@ -215,6 +221,7 @@ std::string CheckStudy(const Study& s) {
 
 std::size_t StudyRunCount(const Study& s) {
     if (s.inputs.empty()) return 0;
+    if (!s.combinations.empty()) return s.combinations.size();
     std::size_t n = 1;
     for (const StudyInput& in : s.inputs)
         n *= in.values.size();
@@ -222,6 +229,8 @@ std::size_t StudyRunCount(const Study& s) {
 }
 
 std::vector<double> StudyRunValues(const Study& s, std::size_t index) {
+    if (!s.combinations.empty())
+        return index < s.combinations.size() ? s.combinations[index] : std::vector<double>();
     std::vector<double> v(s.inputs.size());
     for (std::size_t k = s.inputs.size(); k-- > 0;) {
         const std::size_t n = s.inputs[k].values.size();
@@ -265,7 +274,8 @@ bool ParseStudyPart(std::string_view text, int& k, int& n, std::string& error) {
     return true;
 }
 
-StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<void(double)>& progress) {
+StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<void(double)>& progress,
+                      const QualityLimits* judge) {
     StudyRow row;
     Model m;
     ApplyCase(c, m);
@@ -279,12 +289,14 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
         row.warned = true;
     }
     ResultsTracker tracker;
+    MachineProfile profile;
     // The process time the run goes to: its duration, or where maxSteps stop it.
     double tauEnd = m.data.TauEnd;
     if (maxSteps >= 0) tauEnd = std::min(tauEnd, double(maxSteps) * m.params.Dt);
     const RunOutcome out = RunHeadless(
         m,
         [&](const Model& state, bool) {
+            if (judge) RecordProfile(profile, state);
             if (progress) progress(tauEnd > 0 ? std::clamp(state.state.Tau / tauEnd, 0.0, 1.0) : 1.0);
         },
         maxSteps, &tracker);
@@ -298,11 +310,23 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
         return row;
     }
     if (row.status == StudyRunStatus::NotFinite) {
-        row.message = "после шага " + std::to_string(out.steps) +
-                      " поле температур или концентраций перестало быть числом; расчет остановлен";
+        // A temperature outside the physical range is an unstable run, not a field that stopped being a
+        // number: the row says which, with the advice the single run gives (numbers with a decimal
+        // point: the message goes into files).
+        std::string z, dt;
+        AppendNumber(z, std::round(m.data.Vlit / 60 * m.state.Tau * 100) / 100);
+        AppendNumber(dt, m.params.Dt / 2);
+        row.message = out.end == RunEnd::Unstable
+                          ? "на шаге " + std::to_string(out.steps) + " (" + z +
+                                " м от мениска) температура вышла за физически возможные пределы: расчет "
+                                "численно неустойчив и остановлен; помогает шаг вдвое меньше (" +
+                                dt + " с) или более грубая сетка"
+                          : "после шага " + std::to_string(out.steps) +
+                                " поле температур или концентраций перестало быть числом; расчет остановлен";
         return row;
     }
     row.figures = ComputeKeyFigures(m, tracker.Results(m), out.end == RunEnd::Finished);
+    if (judge) row.verdict = JudgeQuality(row.figures, profile, m.data, *judge);
     return row;
 }
 
@@ -368,8 +392,10 @@ void StudyRunner::work(const RowCallback& onRow, int slot) {
         const std::size_t index = slice_.first + k;
         StudyRow row;
         try {
-            row = RunStudyCase(StudyRunCase(study_, index), study_.maxSteps,
-                               [this, slot](double share) { partial_[slot].store(share); });
+            row = RunStudyCase(
+                StudyRunCase(study_, index), study_.maxSteps,
+                [this, slot](double share) { partial_[slot].store(share); },
+                study_.judge ? &*study_.judge : nullptr);
         } catch (const std::exception& e) {
             row = StudyRow();
             row.status = StudyRunStatus::Refused;

@@ -8,12 +8,14 @@
 
 #include "cases/Case.h"
 #include "results/KeyFigures.h"
+#include "results/QualityVerdict.h"
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,13 +50,18 @@ struct Study {
     Case base;                      // every input that is not varied
     std::vector<StudyInput> inputs; // the first varies slowest: runs are numbered row by row
     long long maxSteps = -1;        // at most this many steps per run (-1: until the process time)
+    // When not empty, the runs are these combinations of the inputs' values (one value per input,
+    // in the inputs' order), in this order, instead of every combination of every value.
+    std::vector<std::vector<double>> combinations;
+    // When set, every row also carries its run's quality verdict under these limits.
+    std::optional<QualityLimits> judge;
 };
 
 // Checks that a study has at least one input, no input twice, and not too many runs. Empty when it
 // can run, else a Russian message.
 std::string CheckStudy(const Study& s);
 
-// The number of runs: the product of the inputs' value counts.
+// The number of runs: the product of the inputs' value counts (or the number of chosen combinations).
 std::size_t StudyRunCount(const Study& s);
 
 // The values of the varied inputs for run `index` (0-based): the last input varies fastest.
@@ -85,6 +92,7 @@ struct StudyRow {
     bool warned = false; // the run was done with a step or grid that cannot resolve the machine
     long long steps = 0;
     KeyFigures figures;
+    std::vector<CriterionResult> verdict; // when the study judges its runs
 };
 
 // One case, run as the batch runner runs it: the model built with ApplyCase, the input checked with
@@ -92,9 +100,11 @@ struct StudyRow {
 // figures of the end. The row's index and inputs are left for the caller. A run whose step or grid
 // cannot resolve the machine (CheckStep) is run, with the check's message in the row.
 // progress, when given, gets the share of the run done (0 to 1) after the initialisation and after
-// every tenth step; it only watches the run.
+// every tenth step; it only watches the run. With limits, the row also gets the verdict, judged on the
+// profile along the machine recorded at the same moments as the program records it.
 StudyRow RunStudyCase(const Case& c, long long maxSteps = -1,
-                      const std::function<void(double share)>& progress = {});
+                      const std::function<void(double share)>& progress = {},
+                      const QualityLimits* judge = nullptr);
 
 // Runs a slice of a study on several threads.
 class StudyRunner {

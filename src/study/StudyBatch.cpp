@@ -1,5 +1,6 @@
 #include "StudyBatch.h"
 
+#include "cases/Overrides.h"
 #include "results/FileWrite.h"
 
 #include <cerrno>
@@ -15,23 +16,7 @@ bool BuildBatchStudy(const BatchStudyRequest& r, Study& study, std::string& erro
     study = Study();
     study.base = r.base;
     study.maxSteps = r.maxSteps;
-    for (const auto& [key, value] : r.overrides) {
-        const CaseField* f = FindCaseField(key);
-        if (!f) {
-            error = "неизвестный параметр «" + key +
-                    "» (вместе с --sweep значения KEY=VALUE задаются, как в окне исходных данных:";
-            for (const CaseField& cf : CaseFields())
-                error += std::string(" ") + cf.key;
-            error += ")";
-            return false;
-        }
-        if (!f->window && f->param != CaseField::Param::Dt &&
-            (value != std::floor(value) || std::fabs(value) > 1e9)) {
-            error = key + ": нужно целое число, а не " + std::to_string(value);
-            return false;
-        }
-        SetCaseValue(study.base, *f, value);
-    }
+    if (!ApplyOverridesToCase(r.overrides, study.base, error)) return false;
     for (const std::string& text : r.sweeps) {
         StudyInput in;
         std::string why;

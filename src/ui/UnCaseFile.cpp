@@ -30,7 +30,7 @@ bool sameCase(const korvel::Case& a, const korvel::Case& b) {
         if (std::bit_cast<std::uint64_t>(korvel::GetCaseValue(a, f)) !=
             std::bit_cast<std::uint64_t>(korvel::GetCaseValue(b, f)))
             return false;
-    return true;
+    return a.schedule == b.schedule;
 }
 
 std::string localPath(const QString& path) {
@@ -92,6 +92,7 @@ korvel::Case TCaseFiles::CaseOnScreen() const {
     korvel::Case c;
     c.window = m_main->FormIsxDan->Values();
     c.params = m_main->Model().params;
+    c.schedule = m_main->CaseSchedule();
     return c;
 }
 
@@ -153,6 +154,7 @@ bool TCaseFiles::OpenCaseFile(const QString& path) {
     data->BitBtn2Click();
     // The model parameters, and the dialog showing the side.
     m_main->SetModelParams(c.params);
+    m_main->SetCaseSchedule(c.schedule);
     m_path = QFileInfo(path).absoluteFilePath();
     m_saved = c;
     addRecent(m_path);

@@ -7,7 +7,9 @@
 #include "Un3DGraphS.h"
 #include "UnAbout.h"
 #include "UnCaseFile.h"
+#include "UnCasting.h"
 #include "UnCompare.h"
+#include "UnConvergence.h"
 #include "UnIsxDan.h"
 #include "UnParamMod.h"
 #include "UnProfile.h"
@@ -22,6 +24,7 @@
 #include "run/UnSolveThread.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -38,7 +41,6 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -171,6 +173,21 @@ void TFormMain::createActions() {
     ServisStudy->setToolTip(QStringLiteral("Серия расчетов с изменением одного или двух параметров"));
     ServisStudy->setStatusTip(ServisStudy->toolTip());
     connect(ServisStudy, &QAction::triggered, this, &TFormMain::ServisStudyExecute);
+    ServisCasting = new QAction(QStringLiteral("Динамика разливки"), this);
+    ServisCasting->setObjectName(QStringLiteral("ServisCasting"));
+    ServisCasting->setProperty("category", QLatin1String("Servis"));
+    ServisCasting->setToolTip(
+        QStringLiteral("Весь ручей при скорости и расходах воды, меняющихся по расписанию"));
+    ServisCasting->setStatusTip(ServisCasting->toolTip());
+    connect(ServisCasting, &QAction::triggered, this, &TFormMain::ServisCastingExecute);
+    ServisConvergence = new QAction(QStringLiteral("Проверка сходимости"), this);
+    ServisConvergence->setObjectName(QStringLiteral("ServisConvergence"));
+    ServisConvergence->setProperty("category", QLatin1String("Servis"));
+    ServisConvergence->setToolTip(
+        QStringLiteral("Расчет варианта на грубой и мелкой сетке и с половинным шагом: насколько итоги и "
+                       "критерии качества зависят от сетки и шага"));
+    ServisConvergence->setStatusTip(ServisConvergence->toolTip());
+    connect(ServisConvergence, &QAction::triggered, this, &TFormMain::ServisConvergenceExecute);
     // The pause button stays down while pressed; menu entry and button share that state.
     ActionsPause->setCheckable(true);
 
@@ -204,6 +221,8 @@ void TFormMain::createMenus() {
     servis->addAction(ServisParamMod);
     servis->addAction(ServisQuality);
     servis->addAction(ServisStudy);
+    servis->addAction(ServisCasting);
+    servis->addAction(ServisConvergence);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Окно"));
     window->setObjectName(QStringLiteral("MenuWindow"));
@@ -482,6 +501,50 @@ void TFormMain::ServisStudyExecute() {
         addChild(FormStudy);
     }
     showMaximizedChild(FormStudy);
+}
+
+void TFormMain::ServisCastingExecute() {
+    if (!FormCasting) {
+        FormCasting = new TFormCasting;
+        FormCasting->SetModelSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            korvel::Model m;
+            korvel::ApplyCase(c, m);
+            return m;
+        });
+        FormCasting->SetLimitsSource([this] { return m_qualityLimits; });
+        FormCasting->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        FormCasting->SetSchedule(m_caseSchedule);
+        connect(FormCasting, &TFormCasting::ScheduleChanged, this, [this] {
+            m_caseSchedule = FormCasting->CurrentSchedule();
+            if (CaseFiles) CaseFiles->Update();
+        });
+        addChild(FormCasting);
+    }
+    showMaximizedChild(FormCasting);
+}
+
+void TFormMain::SetCaseSchedule(const korvel::Schedule& s) {
+    m_caseSchedule = s;
+    if (FormCasting) FormCasting->SetSchedule(s);
+}
+
+void TFormMain::ServisConvergenceExecute() {
+    if (!FormConvergence) {
+        FormConvergence = new TFormConvergence;
+        FormConvergence->SetCaseSource([this] {
+            korvel::Case c;
+            c.window = FormIsxDan->Values();
+            c.params = m_model.params;
+            return c;
+        });
+        FormConvergence->SetLimitsSource([this] { return m_qualityLimits; });
+        FormConvergence->SetMessageHandler([this](const QString& text) { showMessage(text); });
+        addChild(FormConvergence);
+    }
+    showMaximizedChild(FormConvergence);
 }
 
 bool TFormMain::OpenStudyCase(const korvel::Case& c, int run) {
@@ -859,30 +922,19 @@ void TFormMain::ActionsSaveResultsExecute() {
 QString TFormMain::saveResults(const QString& dir) {
     const QFileInfo folder(dir);
     if (!folder.isDir()) return QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(dir));
-    QStringList names;
-    for (const std::string& name : korvel::ResultsCsvFiles())
-        names << QString::fromStdString(name);
-    const QStringList images = ResultImageFiles();
-    names << images;
-    names << ProfileResultFiles();
-    for (const QString& name : names)
-        if (QFileInfo(QDir(dir).filePath(name)).isDir())
-            return QStringLiteral("в папке уже есть папка с именем %1").arg(name);
-
-    // Everything is written into a folder of its own beside the destination first and moved into
-    // place only when all of it has been written, so a failed write leaves the old files as they were.
-    QTemporaryDir staging(QDir(dir).filePath(QStringLiteral(".korvel-results-XXXXXX")));
-    if (!staging.isValid())
-        return QStringLiteral("не удалось создать файлы в папке «%1» (%2)")
-            .arg(QDir::toNativeSeparators(dir), staging.errorString());
-    const std::string csvError = korvel::WriteResultsCsv(
-        QFile::encodeName(staging.path()).toStdString(),
-        korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted, m_runCheck.message});
-    if (!csvError.empty()) return QString::fromStdString(csvError);
-    if (const QString error = saveProfileResults(staging.path()); !error.isEmpty()) return error;
+    std::vector<korvel::FileContent> files;
+    const auto add = [&](const QString& name, std::string bytes) {
+        files.push_back({QFile::encodeName(QDir(dir).filePath(name)).toStdString(), std::move(bytes)});
+    };
+    for (korvel::CsvFile& f : korvel::ResultsCsv(
+             korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted, m_runCheck.message}))
+        add(QString::fromStdString(f.name), std::move(f.text));
+    for (korvel::CsvFile& f : korvel::ProfileCsv(m_profile, m_verdict, &m_runCheck))
+        add(QString::fromStdString(f.name), std::move(f.text));
 
     // Pictures at a fixed size, drawn for the file whatever the windows' size and state, each with its
     // caption.
+    const QStringList images = ResultImageFiles();
     const QImage pictures[] = {
         WithCaption(FormSolve->RenderPicture(ResultPictureSize(0)), pictureCaption(FormSolve->windowTitle())),
         WithCaption(FormTempTau->RenderPicture(ResultPictureSize(1)),
@@ -890,19 +942,22 @@ QString TFormMain::saveResults(const QString& dir) {
         WithCaption(FormGraphS->RenderPicture(ResultPictureSize(2)),
                     pictureCaption(FormGraphS->windowTitle())),
         WithCaption(FormGraphC->RenderPicture(ResultPictureSize(3)),
-                    pictureCaption(FormGraphC->windowTitle()))};
-    for (int k = 0; k < int(images.size()); ++k)
-        if (pictures[k].isNull() || !pictures[k].save(staging.filePath(images[k]), "PNG"))
-            return QStringLiteral("не удалось записать рисунок %1").arg(images[k]);
-
-    for (const QString& name : names) {
-        const QByteArray from = QFile::encodeName(staging.filePath(name));
-        const QByteArray to = QFile::encodeName(QDir(dir).filePath(name));
-        if (std::rename(from.constData(), to.constData()) != 0)
-            return QStringLiteral("не удалось записать файл %1: %2")
-                .arg(QDir(dir).filePath(name), QString::fromStdString(korvel::SystemErrorText(errno)));
+                    pictureCaption(FormGraphC->windowTitle())),
+        WithCaption(FormProfile->RenderImage(QSize(1600, 1000)), pictureCaption(FormProfile->windowTitle()))};
+    for (int k = 0; k < int(std::size(pictures)); ++k) {
+        const QString name = k < int(images.size()) ? images[k] : QStringLiteral("profile.png");
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (pictures[k].isNull() || !buffer.open(QIODevice::WriteOnly) || !pictures[k].save(&buffer, "PNG"))
+            return QStringLiteral("не удалось нарисовать рисунок %1").arg(name);
+        add(name, png.toStdString());
     }
-    return QString();
+    for (const korvel::FileContent& f : files)
+        if (QFileInfo(QFile::decodeName(QByteArray::fromStdString(f.path))).isDir())
+            return QStringLiteral("в папке уже есть папка с именем %1")
+                .arg(QFileInfo(QFile::decodeName(QByteArray::fromStdString(f.path))).fileName());
+    // All the files or none: the old ones stay as they were when anything fails.
+    return QString::fromStdString(korvel::WriteFilesAtomically(files));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -981,15 +1036,4 @@ QStringList TFormMain::ProfileResultFiles() {
         names << QString::fromStdString(name);
     names << QStringLiteral("profile.png");
     return names;
-}
-
-QString TFormMain::saveProfileResults(const QString& dir) {
-    const std::string error =
-        korvel::WriteProfileCsv(QFile::encodeName(dir).toStdString(), m_profile, m_verdict, &m_runCheck);
-    if (!error.empty()) return QString::fromStdString(error);
-    const QImage picture =
-        WithCaption(FormProfile->RenderImage(QSize(1600, 1000)), pictureCaption(FormProfile->windowTitle()));
-    if (picture.isNull() || !picture.save(QDir(dir).filePath(QStringLiteral("profile.png")), "PNG"))
-        return QStringLiteral("не удалось записать рисунок profile.png");
-    return QString();
 }

@@ -9,6 +9,7 @@
 #include "results/QualityVerdict.h"
 #include "results/ResultsExport.h"
 #include "results/StepCheck.h"
+#include "strand/Schedule.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -26,6 +27,7 @@ class QProgressBar;
 class QToolBar;
 class TAboutBox;
 class TCaseFiles;
+class TFormCasting;
 class TFormCompare;
 class TFormGraphC;
 class TFormGraphS;
@@ -39,6 +41,7 @@ class TfmQuality;
 class TSolveThread;
 class TfmParamMod;
 class TFormStudy;
+class TFormConvergence;
 namespace korvel {
 struct Case;
 }
@@ -126,6 +129,10 @@ public:
     TfmQuality* fmQuality = nullptr;
     // The parameter study window, created at its first use.
     TFormStudy* FormStudy = nullptr;
+    // The casting dynamics window (the whole strand under a schedule), created at its first use.
+    TFormCasting* FormCasting = nullptr;
+    // The convergence check window, created at its first use.
+    TFormConvergence* FormConvergence = nullptr;
 
     // The worker of the latest run.
     QPointer<TSolveThread> SolveThread;
@@ -151,6 +158,8 @@ public:
     QAction* WindowProfile = nullptr;
     QAction* ServisQuality = nullptr;
     QAction* ServisStudy = nullptr;
+    QAction* ServisCasting = nullptr;
+    QAction* ServisConvergence = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
     // The profile along the machine and the quality verdict of the latest run with results, and the
@@ -187,6 +196,13 @@ public slots:
     void ServisQualityExecute();
     // Shows the parameter study window.
     void ServisStudyExecute();
+    // Shows the casting dynamics window.
+    void ServisCastingExecute();
+    // The casting schedule of the case on screen (saved in case files), and setting it from a case.
+    const korvel::Schedule& CaseSchedule() const { return m_caseSchedule; }
+    void SetCaseSchedule(const korvel::Schedule& s);
+    // Shows the convergence check window.
+    void ServisConvergenceExecute();
     // Puts a case into the data window and the model parameters (not while a run is going).
     bool OpenStudyCase(const korvel::Case& c, int run);
     // Puts model parameters into the model and the parameters dialog; a new grid re-sizes the state,
@@ -212,6 +228,7 @@ protected:
 
 private:
     friend class TCaseFiles;
+    korvel::Schedule m_caseSchedule;
     void FormCreate();
     void createActions();
     void createMenus();
@@ -243,7 +260,6 @@ private:
     void shutdownRun();
     // The verdict's lines for the summary of the run, and the profile's files in dir.
     QStringList verdictLines() const;
-    QString saveProfileResults(const QString& dir);
 
     korvel::Model& m_model;
     korvel::CastingData m_castingData;

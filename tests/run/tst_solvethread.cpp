@@ -1,5 +1,6 @@
 // The live run: the hand-over schedule, Stop, Pause, Run after Stop, exit during a run, data accepted
 // during a run, refused input and a state that stops being finite.
+#include "HeldSteps.h"
 #include "run/UnSolveThread.h"
 #include "ui/NumericEdit.h"
 #include "ui/Un3DGraphC.h"
@@ -81,6 +82,7 @@ private slots:
         w->show();
     }
     void cleanup() {
+        held::Release();
         w.reset();
         TSolveThread::TimeStepFunction = &korvel::TimeStep;
     }
@@ -155,7 +157,9 @@ private slots:
             m_handOvers.append({start, tau});
         });
 
-        // Stop at an arbitrary moment: at most one step after it.
+        // Stop at an arbitrary moment: at most one step after it. The run goes at most 100 steps on
+        // its own, so it is still going when the stop comes, however fast the machine.
+        held::Use(100);
         run(10);
         QSignalSpy some(w.get(), &TFormMain::HandedOver);
         QVERIFY(some.wait(10000));
@@ -173,21 +177,26 @@ private slots:
     }
 
     void pauseHoldsStepsAndUpdates() {
+        // The run waits in its first step until the pause is on: it cannot end before.
+        held::Use(0);
         run(10);
-        QSignalSpy first(w.get(), &TFormMain::HandedOver);
-        QVERIFY(first.wait(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_handOvers.isEmpty(), 10000); // the start, shown before any step
         auto* pauseButton = w->ToolBar1->widgetForAction(w->ActionsPause);
         QTest::mouseClick(pauseButton, Qt::LeftButton);
         QVERIFY(w->ActionsPause->isChecked());
         QVERIFY(w->SolveThread->IsPaused());
-        QTest::qWait(200); // lets the current step finish
+        // Steps may go on now as fast as they can: only the pause holds them.
+        held::Release();
+        // The step the worker was held in ends; then the pause holds it at the step boundary.
+        QTRY_COMPARE_WITH_TIMEOUT(w->SolveThread->StepsDone(), 1, 10000);
         const int steps = w->SolveThread->StepsDone();
         const int updates = int(m_handOvers.size());
         QTest::qWait(300);
         QCOMPARE(w->SolveThread->StepsDone(), steps);
         QCOMPARE(int(m_handOvers.size()), updates);
         QVERIFY(w->WorkerAlive());
-        // Released: it goes on from where it stopped.
+        // Released: it goes on from where it stopped, up to the next 20 steps (the run stays active).
+        held::Allowed() = 20;
         QTest::mouseClick(pauseButton, Qt::LeftButton);
         QVERIFY(!w->ActionsPause->isChecked());
         QTRY_VERIFY_WITH_TIMEOUT(w->SolveThread && w->SolveThread->StepsDone() > steps, 5000);
@@ -195,9 +204,10 @@ private slots:
         QCOMPARE(m_handOvers[updates].tau, 5.0 * updates);
 
         // Stop while paused ends the run and releases the pause button.
+        QVERIFY(w->RunActive());
         w->ActionsPause->trigger();
         QVERIFY(w->ActionsPause->isChecked());
-        QTest::qWait(100);
+        QVERIFY(w->SolveThread->IsPaused());
         w->ActionsStop->trigger();
         QVERIFY(!w->ActionsPause->isChecked());
         QVERIFY(waitForEnd(5000));
@@ -212,6 +222,8 @@ private slots:
         QPointer<TSolveThread> old = w->SolveThread;
         w->ActionsStop->trigger();
         QVERIFY(w->ActionsSolve->isEnabled());
+        // The second run takes no step until it is stopped: it is still going whatever the machine.
+        held::Use(0);
         run(10);
         // The old worker ended before the new run's set-up.
         QVERIFY(!old || !old->isRunning());
@@ -231,6 +243,7 @@ private slots:
     }
 
     void closingDuringARun() {
+        held::Use(15);
         run(10);
         QSignalSpy first(w.get(), &TFormMain::HandedOver);
         QVERIFY(first.wait(10000));
@@ -242,6 +255,7 @@ private slots:
     }
 
     void closingWhilePaused() {
+        held::Use(15);
         run(10);
         QSignalSpy first(w.get(), &TFormMain::HandedOver);
         QVERIFY(first.wait(10000));
@@ -255,6 +269,7 @@ private slots:
     }
 
     void destroyingDuringARun() {
+        held::Use(15);
         run(10);
         QSignalSpy first(w.get(), &TFormMain::HandedOver);
         QVERIFY(first.wait(10000));

@@ -330,20 +330,26 @@ TEST(StudyCancel, CancelFromAnotherThread) {
     StudyRunner runner(s, {0, StudyRunCount(s)}, 2);
     std::mutex mutex;
     std::condition_variable firstRow;
-    bool seen = false;
+    bool seen = false, cancelled = false;
     std::thread worker([&] {
         runner.Run([&](const StudyRow&, std::size_t, std::size_t) {
-            std::lock_guard lock(mutex);
+            std::unique_lock lock(mutex);
             seen = true;
             firstRow.notify_all();
+            // The first row holds the study until the other thread has cancelled it: however fast the
+            // runs are, the study cannot finish before.
+            firstRow.wait(lock, [&] { return cancelled; });
         });
     });
+    std::size_t started = 0;
     {
         std::unique_lock lock(mutex);
         firstRow.wait(lock, [&] { return seen; });
+        runner.Cancel();
+        started = runner.RunsStarted();
+        cancelled = true;
+        firstRow.notify_all();
     }
-    runner.Cancel();
-    const std::size_t started = runner.RunsStarted();
     worker.join();
     EXPECT_EQ(runner.RunsStarted(), started);
     EXPECT_EQ(runner.Rows().size(), started);
@@ -431,9 +437,18 @@ TEST(StudyBatch, OverridesAreCaseFieldsInTheWindowsUnits) {
     EXPECT_EQ(s.base.params.L, 12);
     EXPECT_EQ(StudyRunCount(s), 2u);
 
-    r.overrides = {{"HalfX", 0.08}};
+    // The model's keys are taken too, in the model's units; one quantity under both names is not.
+    r.overrides = {{"HalfX", 0.08}, {"TauEnd", 90}, {"Lend2", 3.0}};
+    ASSERT_TRUE(BuildBatchStudy(r, s, error)) << error;
+    EXPECT_EQ(s.base.window.DlomX, 160);
+    EXPECT_EQ(s.base.window.Vp, 1.5);
+    EXPECT_NEAR(s.base.window.Lkrist + s.base.window.l1 + s.base.window.l2, 3.0, 1e-12);
+    r.overrides = {{"HalfX", 0.08}, {"DlomX", 160}};
     EXPECT_FALSE(BuildBatchStudy(r, s, error));
-    EXPECT_NE(error.find("неизвестный параметр «HalfX»"), std::string::npos) << error;
+    EXPECT_NE(error.find("одну величину"), std::string::npos) << error;
+    r.overrides = {{"Foo", 1}};
+    EXPECT_FALSE(BuildBatchStudy(r, s, error));
+    EXPECT_NE(error.find("неизвестный параметр «Foo»"), std::string::npos) << error;
     r.overrides = {{"M", 10.5}};
     EXPECT_FALSE(BuildBatchStudy(r, s, error));
     EXPECT_NE(error.find("целое"), std::string::npos) << error;

@@ -46,3 +46,14 @@ execute_process(COMMAND ${BATCH} L=200 --save-case ${OUT}/big.korvel RESULT_VARI
 if(rc EQUAL 0 OR EXISTS ${OUT}/big.korvel OR NOT err MATCHES "от 4 до 100")
     message(FATAL_ERROR "L=200 saved: rc ${rc}: ${err}")
 endif()
+
+# One vocabulary: the data window's keys in its units give, bit for bit, what the model's keys give.
+run_batch(DlomX=130 DlomY=140 Vp=0.5 l2=2.5 --json ${OUT}/window-keys.json)
+execute_process(COMMAND ${BATCH} --save-case ${OUT}/l2.korvel l2=2.5 RESULT_VARIABLE rc)
+run_batch(HalfX=0.065 HalfY=0.07 TauEnd=30 --case ${OUT}/l2.korvel --json ${OUT}/model-keys.json)
+expect_same(${OUT}/window-keys.json ${OUT}/model-keys.json)
+# One quantity under both its names is refused before anything runs.
+execute_process(COMMAND ${BATCH} HalfX=0.065 DlomX=130 RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 2 OR NOT err MATCHES "одну величину")
+    message(FATAL_ERROR "HalfX and DlomX together: exit ${rc}, ${err}")
+endif()

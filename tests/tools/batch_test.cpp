@@ -106,7 +106,7 @@ TEST_F(Batch, JsonIsReplacedWholeOrNotAtAll) {
 
     const Result good = Run("--steps 20 --json '" + json.string() + "'");
     EXPECT_EQ(good.rc, 0) << good.err;
-    EXPECT_EQ(ReadAll(json).rfind("{\"Tau\": 10,", 0), 0u);
+    EXPECT_EQ(ReadAll(json).rfind("{\"format\": \"korvel-batch\", \"version\": 1,\n \"Tau\": 10,", 0), 0u);
 }
 
 // The CSV files of a run: case, history, four fields, results, profile along the machine, verdict.

@@ -1,6 +1,7 @@
 // The comparison of a session's runs: each run that ends is kept (six at most) under its case's name
 // or "Расчет N", with its key figures side by side and its surface temperature along the machine
 // overlaid on the current run's; runs can be hidden from the chart and removed.
+#include "../run/HeldSteps.h"
 #include "cases/CaseFile.h"
 #include "ui/UnCaseFile.h"
 #include "ui/UnCompare.h"
@@ -61,7 +62,11 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
-    void cleanup() { w.reset(); }
+    void cleanup() {
+        held::Release();
+        w.reset();
+        TSolveThread::TimeStepFunction = &korvel::TimeStep;
+    }
 
     void threeRunsSideBySide() {
         TFormCompare* c = w->FormCompare;
@@ -142,6 +147,7 @@ private slots:
     }
 
     void stoppedRunIsKeptAsNotCompleted() {
+        held::Use(0); // the run takes no step until it is stopped
         w->FormIsxDan->CurrencyVp->setValue(10);
         QSignalSpy handed(w.get(), &TFormMain::HandedOver);
         QSignalSpy ended(w.get(), &TFormMain::RunEnded);

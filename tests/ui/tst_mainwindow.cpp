@@ -140,7 +140,8 @@ private slots:
                  (QStringList{"ActionsEnter", "ActionsSolve", "ActionsPause", "ActionsStop", "ActionsResults",
                               "-", "ActionsExit"}));
         QCOMPARE(actionNames(top[1]->menu()->actions()),
-                 (QStringList{"ServisParamMod", "ServisQuality", "ServisStudy"}));
+                 (QStringList{"ServisParamMod", "ServisQuality", "ServisStudy", "ServisCasting",
+                              "ServisConvergence"}));
         const QList<QAction*> window = top[2]->menu()->actions();
         QCOMPARE(actionNames(window),
                  (QStringList{"WindowTileHorizontal1", "WindowCascade1", "WindowMinimizeAll1",

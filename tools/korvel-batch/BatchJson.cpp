@@ -1,5 +1,7 @@
 #include "BatchJson.h"
 
+#include "results/JsonWrite.h"
+
 #include <charconv>
 #include <cmath>
 #include <utility>
@@ -42,7 +44,11 @@ std::string BatchJson(const Model& m, long long steps, const std::vector<ChartSa
     const ModelState& s = m.state;
     std::string out;
     out.reserve(64 * static_cast<std::size_t>(m.params.L * m.params.M) * 10 + 200 * history.size());
-    out += "{\"Tau\": ";
+    out += "{\"format\": ";
+    out += JsonQuote(kBatchJsonFormat);
+    out += ", \"version\": ";
+    out += std::to_string(kBatchJsonVersion);
+    out += ",\n \"Tau\": ";
     Number(out, s.Tau);
     char buf[32];
     const auto end = std::to_chars(buf, buf + sizeof buf, steps).ptr;

@@ -3,6 +3,7 @@
 #include "results/ResultsExport.h"
 
 #include "cases/CaseBatch.h"
+#include "cases/Overrides.h"
 #include "study/Study.h"
 #include <charconv>
 
@@ -13,13 +14,6 @@
 namespace korvel {
 
 namespace {
-// The casting-data field named `key`, or nullptr.
-const CastingDataField* FindDataField(const std::string& key) {
-    for (const CastingDataField& f : CastingDataFields())
-        if (key == f.key) return &f;
-    return nullptr;
-}
-
 // A decimal number with a dot, read the same whatever the locale; an optional leading '+'. Refuses
 // text with anything after the number and values beyond the range of a double.
 bool ParseNumber(const std::string& text, double& value) {
@@ -52,16 +46,6 @@ bool ParseCount(const std::string& text, long long& value) {
     return true;
 }
 } // namespace
-
-std::vector<std::string> OverrideKeys() {
-    std::vector<std::string> keys;
-    for (const CastingDataField& f : CastingDataFields())
-        keys.emplace_back(f.key);
-    std::sort(keys.begin(), keys.end());
-    for (const char* k : {"Dt", "L", "M", "SideFlag"})
-        keys.emplace_back(k);
-    return keys;
-}
 
 bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, std::string& error) {
     for (std::size_t k = 0; k < args.size(); ++k) {
@@ -136,6 +120,39 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
                 error = "--part: " + why;
                 return false;
             }
+        } else if (a == "--schedule") {
+            if (!next(o.schedule) || !OptionValueOk(a, o.schedule, error)) return false;
+        } else if (a == "--launch" || a == "--duration") {
+            std::string v;
+            double value = 0;
+            if (!next(v)) return false;
+            if (!ParseNumber(v, value) || !std::isfinite(value) || !(value > 0)) {
+                error = a + ": «" + v + "» не является положительным числом";
+                return false;
+            }
+            (a == "--launch" ? o.launch : o.durationMin) = value;
+            o.strandOptionGiven = true;
+        } else if (a == "--pyrometers") {
+            std::string v;
+            if (!next(v)) return false;
+            o.pyrometers.clear();
+            for (std::size_t from = 0;;) {
+                const std::size_t comma = v.find(',', from);
+                const std::string cell =
+                    v.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+                double z = 0;
+                if (!ParseNumber(cell, z) || !std::isfinite(z) || z < 0) {
+                    error =
+                        "--pyrometers: «" + cell + "» не является расстоянием от мениска (м, не меньше нуля)";
+                    return false;
+                }
+                o.pyrometers.push_back(z);
+                if (comma == std::string::npos) break;
+                from = comma + 1;
+            }
+            o.strandOptionGiven = true;
+        } else if (a == "--convergence") {
+            o.convergence = true;
         } else if (a == "--out") {
             if (!next(o.out) || !OptionValueOk(a, o.out, error)) return false;
         } else if (const auto eq = a.find('='); eq != std::string::npos && eq > 0) {
@@ -151,6 +168,10 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
             return false;
         }
     }
+    if (std::string why = CheckOverrides(o.overrides); !why.empty()) {
+        error = why;
+        return false;
+    }
     if (o.builtin && !o.caseFile.empty()) {
         error = "--builtin и --case нельзя задать вместе";
         return false;
@@ -159,8 +180,31 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, 
         error = "--sweep не сочетается с --json и --csv: строки серии пишутся в CSV (--out FILE)";
         return false;
     }
-    if (o.sweeps.empty() && (o.jobs != 0 || o.partN != 1 || !o.out.empty())) {
-        error = "--jobs, --part и --out задаются только вместе с --sweep";
+    if (!o.schedule.empty()) {
+        if (o.convergence || !o.sweeps.empty() || !o.csvDir.empty() || !o.saveCase.empty() || o.steps >= 0 ||
+            o.partN != 1) {
+            error =
+                "--schedule не сочетается с --convergence, --sweep, --csv, --save-case, --steps и --part: "
+                "ряды разливки пишутся в папку --out DIR";
+            return false;
+        }
+        return true;
+    }
+    if (o.strandOptionGiven) {
+        error = "--launch, --duration и --pyrometers задаются только вместе с --schedule";
+        return false;
+    }
+    if (o.convergence && (!o.sweeps.empty() || !o.json.empty() || !o.csvDir.empty() || !o.saveCase.empty() ||
+                          o.partN != 1 || o.steps >= 0)) {
+        error =
+            "--convergence не сочетается с --sweep, --part, --steps, --json, --csv и --save-case: расчеты "
+            "идут до конца времени процесса (Vp или TauEnd), таблица выводится в stdout, CSV — в файл --out "
+            "FILE";
+        return false;
+    }
+    if (o.sweeps.empty() && !o.convergence && (o.jobs != 0 || o.partN != 1 || !o.out.empty())) {
+        error = "--jobs, --part и --out задаются только вместе с --sweep (--jobs и --out — также с "
+                "--convergence)";
         return false;
     }
     return true;
@@ -173,29 +217,7 @@ bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error) {
     } else if (!o.builtin) {
         AcceptDataWindow(DataWindowStartValues(), m.data);
     }
-    for (const auto& [key, value] : o.overrides) {
-        if (const CastingDataField* f = FindDataField(key)) {
-            m.data.*(f->member) = value;
-        } else if (key == "Dt") {
-            m.params.Dt = value;
-        } else if (key == "L" || key == "M" || key == "SideFlag") {
-            if (!std::isfinite(value) || value != std::floor(value) || std::fabs(value) > 1e9) {
-                error = key + ": нужно целое число, а не " + FormatNumber(value, 17);
-                return false;
-            }
-            if (key == "SideFlag" && value != 1 && value != -1) {
-                error = "SideFlag: допустимы только +1 (короткий радиус) и -1 (длинный радиус), а не " +
-                        FormatNumber(value, 17);
-                return false;
-            }
-            const auto v = static_cast<std::int32_t>(value);
-            (key == "L" ? m.params.L : key == "M" ? m.params.M : m.params.SideFlag) = v;
-        } else {
-            error = "неизвестный параметр «" + key + "»";
-            return false;
-        }
-    }
-    return true;
+    return ApplyOverridesToModel(o.overrides, m, error);
 }
 
 } // namespace korvel

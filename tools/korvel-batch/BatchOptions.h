@@ -24,16 +24,21 @@ struct BatchOptions {
     int jobs = 0;                    // --jobs N; 0: one thread per core
     int partK = 1, partN = 1;        // --part K/N
     std::string out;                 // --out FILE; empty: the standard output
+    // The whole strand under a schedule instead of one run (--out is then a folder).
+    std::string schedule;           // --schedule FILE.csv
+    double launch = 10;             // --launch S
+    double durationMin = 60;        // --duration MIN
+    std::vector<double> pyrometers; // --pyrometers z1,z2,.. (m)
+    bool strandOptionGiven = false; // --launch, --duration or --pyrometers given
+    bool convergence = false;       // --convergence: the case on coarser and finer grids and half the step
 };
 
 // Parses the command line; on a bad argument returns false with a message in `error`.
 bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& o, std::string& error);
 
-// The casting data and model parameters that a freshly started program would run with, then the
-// overrides. Returns false with a message when a key is unknown.
+// The casting data and model parameters that a freshly started program would run with (or the case
+// file's), then the overrides in either vocabulary. Returns false with a message when a key is unknown,
+// a quantity is given twice or a value cannot be taken.
 bool ApplyOverrides(const BatchOptions& o, Model& m, std::string& error);
-
-// The keys that overrides accept: the fields of the casting data and the model parameters.
-std::vector<std::string> OverrideKeys();
 
 } // namespace korvel

@@ -2,14 +2,17 @@
 
 #include "BatchJson.h"
 #include "BatchOptions.h"
+#include "StrandBatch.h"
 #include "Version.h"
 #include "cases/CaseBatch.h"
 #include "cases/CaseFile.h"
+#include "cases/Overrides.h"
 #include "results/FileWrite.h"
 #include "results/KeyFigures.h"
 #include "results/ProfileExport.h"
 #include "results/ResultsExport.h"
 #include "run/HeadlessRun.h"
+#include "study/ConvergenceBatch.h"
 #include "study/StudyBatch.h"
 
 #include <algorithm>
@@ -27,7 +30,8 @@ using namespace korvel;
 
 namespace {
 
-const char* kHelp = R"(korvel-batch — расчет варианта без окон.
+const char* kHelp =
+    R"(korvel-batch — расчет варианта без окон.
 
 Запуск: korvel-batch [--builtin | --case FILE] [--steps N] [--json FILE] [--csv DIR]
                     [--save-case FILE] [KEY=VALUE ...]
@@ -36,11 +40,12 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
 программы (в пересчете, как при «Принять»: половины размеров в метрах, концы секций от мениска,
 время в секундах). С --builtin — со встроенными значениями записи исходных данных.
 
-  KEY=VALUE     заменить поле исходных данных или параметров модели, в единицах модели:
-                C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C), Vlit (м/мин), Q1..Q4 (м3/ч),
-                Nn1..Nn4, Rkorvel Lkrist Lzvo Lend1..Lend4 HalfX HalfY (м), TauEnd (с),
-                Dt (с), L M (узлы, 4..100), SideFlag (+1 или -1)
-  --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
+  KEY=VALUE     заменить значение поля исходных данных или параметра модели; ключи окна
+                исходных данных и файлов вариантов (DlomX мм, Vp мин, l1..l4 м) и ключи модели
+                (HalfX м, TauEnd с, Lend1..Lend4 м от мениска) принимаются одинаково:
+)"
+    R"(@KEYS@)"
+    R"(  --case FILE   начать с варианта из файла FILE (.korvel); KEY=VALUE применяются после него
   --save-case FILE
                 записать вариант (исходные данные и параметры модели после KEY=VALUE) в
                 файл FILE (.korvel) вместо расчета
@@ -82,9 +87,7 @@ const char* kHelp = R"(korvel-batch — расчет варианта без о�
                 DlomX DlomY (мм), Vp (мин), C Mn Si S P Cr Ni Cu Al V Mg H2 (%), T0 (°C),
                 Vlit (м/мин), Q1..Q4 (м3/ч), Nn1..Nn4, Rkorvel Lkrist Lzvo l1..l4 (м),
                 Dt (с), L M (узлы), SideFlag (1 или -1). Дробная часть — через точку.
-                Вместе с --sweep и KEY=VALUE задаются этими же ключами в этих же единицах
-                (а не в единицах модели); --builtin начинает со встроенных значений в пересчете
-                в единицы окна.
+                KEY=VALUE вместе с --sweep — те же, что и для одного расчета.
   --jobs N      считать в N потоков (по умолчанию — по числу ядер); результат от N не зависит
   --part K/N    считать только K-ю из N равных последовательных частей серии (для раздачи по
                 машинам; CSV частей 1..N, склеенные по порядку без повторных заголовков, равны CSV
@@ -97,6 +100,43 @@ mouldExitShell (мм), maxReheat (К), centreCarbonRatio, centreSulphurRatio, ce
 tau (с), steps, message (почему расчет не выполнен). Нет величины — пустое поле.
 Код выхода серии: 0 — все расчеты выполнены; 4 — часть расчетов отклонена или стала нечисловой
 (строки есть в CSV); 2 — неверные аргументы; 1 — не удалось записать CSV.
+
+Разливка по расписанию: korvel-batch --schedule FILE.csv [--launch S] [--duration MIN]
+                [--pyrometers Z1,Z2,..] [--out DIR] [--json FILE] [--jobs N]
+                [--builtin | --case FILE] [KEY=VALUE ...]
+
+  --schedule FILE.csv
+                расписание: строка заголовка time_min,Vlit[,Q1,Q2,Q3,Q4], затем точки (время от
+                начала разливки в минутах, скорость в м/мин, расходы воды в м3/ч; пустой расход —
+                как в варианте); между точками линейно, до первой и после последней — их значения
+  --launch S    слиток входит в кристаллизатор каждые S секунд (по умолчанию 10; кратно шагу Dt)
+  --duration MIN
+                длительность разливки в минутах (по умолчанию 60)
+  --pyrometers Z1,Z2,..
+                где стоят пирометры, м от мениска (по умолчанию выход из кристаллизатора, концы
+                секций и точка правки)
+  --out DIR     записать ряды в CSV в папку DIR: crater.csv (конец лунки), pyrometers.csv,
+                profile.csv (ручей в каждый момент), verdict.csv (критерии), schedule.csv
+  --json FILE   записать конец лунки ("craterEnd": [{"t": мин, "z": м или null}]), показания
+                пирометров и интервалы нарушений критериев в FILE (JSON)
+Код выхода: 0 — готово; 1 — файл не записан; 2 — неверное расписание или параметры;
+3 — расчет слитка стал неустойчивым.
+
+Проверка сходимости: korvel-batch --convergence [--out FILE] [--jobs N] [--limit KEY=VALUE ...]
+                     [--builtin | --case FILE] [KEY=VALUE ...]
+
+  Вариант считается на своей сетке и шаге, на грубой и мелкой сетке (примерно вдвое меньше и вдвое
+  больше узлов по каждой оси, в пределах 4..100) и с половинным шагом — параллельно, каждый расчет
+  точно такой же, как этот вариант с этими параметрами сам по себе. KEY=VALUE — те же, что и для
+  одного расчета. В stdout выводится таблица: ключевые показатели каждого расчета,
+  оценка погрешности сетки для исходного расчета (по Ричардсону с наблюдаемым порядком; где значения
+  меняются немонотонно или разница не убывает — наибольшая разница с соседней сеткой, отмечена *),
+  разница с расчетом при половинном шаге и критерии качества: критерий, оценка которого на разных
+  сетках или шагах разная, показан как «зависит от сетки» или «зависит от шага».
+  --out FILE    записать таблицу также в CSV (kind,key,base,coarse,fine,halfStep,gridError,gridOrder,
+                gridEstimate,stepDifference,state)
+  Код выхода: 0 — все расчеты выполнены; 4 — какой-то расчет отклонен или стал нечисловым;
+  2 — неверные аргументы; 1 — не удалось записать CSV.
 )";
 
 using HistoryPoint = ChartSample;
@@ -194,7 +234,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (o.help) {
-        std::fputs(kHelp, stdout);
+        std::string help = kHelp;
+        help.replace(help.find("@KEYS@"), 6, OverrideKeysHelp());
+        std::fputs(help.c_str(), stdout);
         return 0;
     }
     if (!o.sweeps.empty()) {
@@ -213,11 +255,25 @@ int main(int argc, char** argv) {
         study.out = o.out;
         return RunBatchStudy(study, stdout, stderr);
     }
+    if (o.convergence) {
+        BatchConvergenceRequest check;
+        if (o.builtin) check.base.window = RestoreDataWindow(CastingData{});
+        if (!o.caseFile.empty() && !ReadCaseFile(o.caseFile, check.base, error)) {
+            std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
+            return 2;
+        }
+        check.overrides = o.overrides;
+        check.limits = o.limits;
+        check.jobs = o.jobs;
+        check.out = o.out;
+        return RunBatchConvergence(check, stdout, stderr);
+    }
     Model m;
     if (!ApplyOverrides(o, m, error)) {
         std::fprintf(stderr, "korvel-batch: %s\n", error.c_str());
         return 2;
     }
+    if (!o.schedule.empty()) return RunStrandBatch(m, o, stdout, stderr);
     if (!o.saveCase.empty()) {
         std::string note;
         const bool saved = SaveCaseOfRun(o.caseFile, o.builtin, m, o.saveCase, error, note);
