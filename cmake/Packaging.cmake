@@ -19,6 +19,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the programs link come from dpkg-shlibdeps (Qt's X11 platform plugin comes with
 # libqt6gui6); Qt's Wayland plugin, loaded at run time in a Wayland session, is recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own dialogs (buttons of the questions, file dialogs) speak Russian only with Qt's translations;
+# CPack adds the libraries dpkg-shlibdeps finds after this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The first line is the summary; the rest is the long description, in English and then in Russian.

@@ -29,7 +29,7 @@ std::vector<std::pair<double, double>> TemperatureProfile(const ArchivedRun& run
 }
 
 const ArchivedRun& RunArchive::Add(const std::string& caseName, const KeyFigures& figures, double vlit,
-                                   std::vector<ChartSample> history) {
+                                   std::vector<ChartSample> history, const std::string& warning) {
     ArchivedRun r;
     r.number = next_++;
     const std::string numbered = "Расчет " + std::to_string(r.number);
@@ -40,6 +40,7 @@ const ArchivedRun& RunArchive::Add(const std::string& caseName, const KeyFigures
     r.figures = figures;
     r.vlit = vlit;
     r.history = std::move(history);
+    r.warning = warning;
     if (runs_.size() >= kCapacity) runs_.erase(runs_.begin());
     runs_.push_back(std::move(r));
     return runs_.back();

@@ -18,6 +18,7 @@ struct ArchivedRun {
     KeyFigures figures;
     double vlit = 0;                  // m/min: the distance from the meniscus is vlit * tau / 60
     std::vector<ChartSample> history; // as charted during the run
+    std::string warning;              // why its step or grid cannot resolve the machine; empty if sound
 };
 
 // The point of the section whose temperature a profile follows.
@@ -32,9 +33,9 @@ public:
     static constexpr std::size_t kCapacity = 6;
 
     // Keeps a run that has ended, dropping the oldest beyond the capacity. caseName empty: the run is
-    // named "Расчет N"; a name already kept gets the run's number added.
+    // named "Расчет N"; a name already kept gets the run's number added. warning: see ArchivedRun.
     const ArchivedRun& Add(const std::string& caseName, const KeyFigures& figures, double vlit,
-                           std::vector<ChartSample> history);
+                           std::vector<ChartSample> history, const std::string& warning = {});
     // Removes the run with this number; false when there is none.
     bool Remove(int number);
     void Clear() { runs_.clear(); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace korvel {
 
@@ -51,6 +52,11 @@ ShellThickness ShellAt(const Model& m, bool solidShell) {
 
 void ResultsTracker::Start(const Model& m) {
     r_ = DerivedResults{};
+    for (Kept* k : {low_, high_})
+        for (int n = 0; n < 3; ++n)
+            k[n] = Kept{};
+    for (int n = 0; n < 2; ++n)
+        peak_[n] = peakFrom_[n] = Kept{};
     pastMould_ = false;
     prevZ_ = m.Z();
     prevCentre_ = m.state.Tem[m.params.L][m.params.M];
@@ -72,16 +78,32 @@ void ResultsTracker::Step(const Model& m) {
 
     // Surface temperatures: the physical model computes them, the original takes the surface nodes'.
     const double faceX = SurfaceMidFaceY(m), faceY = SurfaceMidFaceX(m);
+    // The profile's states are sampled only when one of them is kept.
+    ProfilePoint point;
+    bool sampled = false;
+    auto sample = [&]() -> const ProfilePoint& {
+        if (!sampled) point = SampleProfile(m);
+        sampled = true;
+        return point;
+    };
     if (pastMould_) {
-        minFaceX_ = std::min(minFaceX_, faceX);
-        minFaceY_ = std::min(minFaceY_, faceY);
-        if (faceX - minFaceX_ > r_.reheatFaceX) {
-            r_.reheatFaceX = faceX - minFaceX_;
-            r_.reheatFaceXZ = z;
-        }
-        if (faceY - minFaceY_ > r_.reheatFaceY) {
-            r_.reheatFaceY = faceY - minFaceY_;
-            r_.reheatFaceYZ = z;
+        const double face[2] = {faceX, faceY};
+        double* minFace[2] = {&minFaceX_, &minFaceY_};
+        double* reheat[2] = {&r_.reheatFaceX, &r_.reheatFaceY};
+        double* reheatZ[2] = {&r_.reheatFaceXZ, &r_.reheatFaceYZ};
+        double* fromZ[2] = {&r_.reheatFaceXFromZ, &r_.reheatFaceYFromZ};
+        for (int n = 0; n < 2; ++n) {
+            if (face[n] < *minFace[n]) {
+                *minFace[n] = face[n];
+                minPoint_[n] = sample();
+            }
+            if (face[n] - *minFace[n] > *reheat[n]) {
+                *reheat[n] = face[n] - *minFace[n];
+                *reheatZ[n] = z;
+                *fromZ[n] = minPoint_[n].z;
+                peak_[n] = {sample(), face[n], true};
+                peakFrom_[n] = {minPoint_[n], *minFace[n], true};
+            }
         }
     } else if (z > m.data.Lkrist) {
         pastMould_ = true;
@@ -90,6 +112,12 @@ void ResultsTracker::Step(const Model& m) {
         r_.mouldExit = ShellAt(m, true);
         minFaceX_ = faceX;
         minFaceY_ = faceY;
+        minPoint_[0] = minPoint_[1] = sample();
+    }
+    const double surface[3] = {faceX, faceY, s.Tem[1][1]};
+    for (int n = 0; n < 3; ++n) {
+        if (!low_[n].set || surface[n] < low_[n].value) low_[n] = {sample(), surface[n], true};
+        if (!high_[n].set || surface[n] > high_[n].value) high_[n] = {sample(), surface[n], true};
     }
     prevZ_ = z;
     prevCentre_ = centre;
@@ -101,6 +129,29 @@ DerivedResults ResultsTracker::Results(const Model& m) const {
     r.liquid = ShellAt(m, false);
     r.centreTemperature = m.state.Tem[m.params.L][m.params.M];
     return r;
+}
+
+void ResultsTracker::RecordProfile(MachineProfile& p, const Model& m) {
+    std::vector<ProfilePoint> kept;
+    for (Kept* k : {low_, high_})
+        for (int n = 0; n < 3; ++n)
+            if (k[n].set) kept.push_back(k[n].point);
+    for (Kept* k : {peak_, peakFrom_})
+        for (int n = 0; n < 2; ++n)
+            if (k[n].set) kept.push_back(k[n].point);
+    std::sort(kept.begin(), kept.end(),
+              [](const ProfilePoint& a, const ProfilePoint& b) { return a.tau < b.tau; });
+    const double now = m.state.Tau;
+    for (const ProfilePoint& point : kept) {
+        const double last = p.points.empty() ? -INFINITY : p.points.back().tau;
+        if (point.tau > last && point.tau < now) p.points.push_back(point);
+    }
+    for (Kept* k : {low_, high_})
+        for (int n = 0; n < 3; ++n)
+            k[n] = Kept{};
+    for (int n = 0; n < 2; ++n)
+        peak_[n] = peakFrom_[n] = Kept{};
+    korvel::RecordProfile(p, m);
 }
 
 } // namespace korvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MachineProfile.h"
 #include "model/Model.h"
 
 // What casting engineers read first, derived from the temperature field and the nominal steel's
@@ -33,6 +34,8 @@ struct DerivedResults {
     // Largest rise of each mid-face node over its own earlier minimum after the mould, K, and where.
     double reheatFaceX = 0, reheatFaceXZ = 0; // node (L, 1)
     double reheatFaceY = 0, reheatFaceYZ = 0; // node (1, M)
+    // Where the minimum lay that each of those rises is measured from, m.
+    double reheatFaceXFromZ = 0, reheatFaceYFromZ = 0;
 };
 
 // Follows a run step by step. Start after the initialisation, Step after every time step.
@@ -42,8 +45,23 @@ public:
     void Step(const Model& m);
     // The results as they stand (the end-of-run figures from the state given).
     DerivedResults Results(const Model& m) const;
+    // Appends to the profile the states between the previous hand-over and this one at which a surface
+    // temperature (middle of either face, corner) was lowest or highest, and those that set the largest
+    // reheating and its minimum, in the order of time; then the hand-over's own state (RecordProfile).
+    // So every surface figure the run states lies on the profile, whatever the hand-overs' spacing.
+    void RecordProfile(MachineProfile& p, const Model& m);
 
 private:
+    struct Kept {
+        ProfilePoint point;
+        double value = 0;
+        bool set = false;
+    };
+    void keepExtremes(const Model& m);
+    Kept low_[3], high_[3];      // since the last hand-over: middle of face X, of face Y, corner
+    Kept peak_[2], peakFrom_[2]; // since the last hand-over: largest reheating of each face, its minimum
+    ProfilePoint minPoint_[2];   // the state at each face's running minimum after the mould
+
     DerivedResults r_;
     double prevZ_ = 0, prevCentre_ = 0;
     double minFaceX_ = 0, minFaceY_ = 0;

@@ -4,8 +4,9 @@
 
 #include <vector>
 
-// The slice's figures along the machine: what it showed at each display hand-over, against its distance
-// from the meniscus, with the boundaries of the machine's zones.
+// The slice's figures along the machine: what it showed at each display hand-over, and at the steps
+// between them where its surface was coldest or hottest (ResultsTracker::RecordProfile), against its
+// distance from the meniscus, with the boundaries of the machine's zones.
 
 namespace korvel {
 
@@ -31,7 +32,7 @@ struct MachineZones {
 MachineZones ZonesOf(const CastingData& d);
 
 struct MachineProfile {
-    std::vector<ProfilePoint> points; // in the order of the hand-overs
+    std::vector<ProfilePoint> points; // in the order of time
     MachineZones zones;               // of the case at the latest hand-over
 };
 

@@ -29,7 +29,8 @@ const char* kVerdict = "verdict.csv";
 
 } // namespace
 
-std::string ProfileVerdictJson(const MachineProfile& profile, const std::vector<CriterionResult>& verdict) {
+std::string ProfileVerdictJson(const MachineProfile& profile, const std::vector<CriterionResult>& verdict,
+                               const StepCheck* check) {
     std::string out = ",\n \"profile\": [";
     bool first = true;
     for (const ProfilePoint& p : profile.points) {
@@ -81,6 +82,19 @@ std::string ProfileVerdictJson(const MachineProfile& profile, const std::vector<
         first = false;
     }
     out += ']';
+    if (check) {
+        out += ",\n \"warning\": ";
+        if (check->Ok()) {
+            out += "null";
+        } else {
+            out += '"';
+            for (char ch : check->message) {
+                if (ch == '"' || ch == '\\') out += '\\';
+                out += ch;
+            }
+            out += '"';
+        }
+    }
     return out;
 }
 
@@ -88,7 +102,8 @@ std::vector<std::string> ProfileCsvFiles() {
     return {kProfile, kVerdict};
 }
 
-std::vector<CsvFile> ProfileCsv(const MachineProfile& profile, const std::vector<CriterionResult>& verdict) {
+std::vector<CsvFile> ProfileCsv(const MachineProfile& profile, const std::vector<CriterionResult>& verdict,
+                                const StepCheck* check) {
     std::vector<CsvFile> files;
     std::string text = "z_m,time_s,surface_x,surface_y,corner,centre,shell_x_mm,shell_y_mm,liquidus_x_mm,"
                        "liquidus_y_mm\n";
@@ -120,15 +135,29 @@ std::vector<CsvFile> ProfileCsv(const MachineProfile& profile, const std::vector
         text += StateKey(r.state);
         text += '\n';
     }
+    if (check && check->stepTooLong) {
+        text += "mouldSteps,";
+        Append(text, check->mouldSteps, 10, "");
+        text += ',';
+        Append(text, kMinMouldSteps, 10, "");
+        text += ",,steps,warning\n";
+    }
+    if (check && check->gridTooCoarse) {
+        text += "cellSize,";
+        Append(text, check->cellMm, 10, "");
+        text += ',';
+        Append(text, kMaxCellMm, 10, "");
+        text += ",,mm,warning\n";
+    }
     files.push_back({kVerdict, std::move(text)});
     return files;
 }
 
 std::string WriteProfileCsv(const std::string& dir, const MachineProfile& profile,
-                            const std::vector<CriterionResult>& verdict) {
+                            const std::vector<CriterionResult>& verdict, const StepCheck* check) {
     const std::string base = dir.empty() || dir.back() == '/' ? dir : dir + "/";
     std::vector<FileContent> out;
-    for (CsvFile& f : ProfileCsv(profile, verdict))
+    for (CsvFile& f : ProfileCsv(profile, verdict, check))
         out.push_back({base + f.name, std::move(f.text)});
     return WriteFilesAtomically(out);
 }

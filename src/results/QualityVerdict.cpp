@@ -105,7 +105,9 @@ std::vector<CriterionResult> JudgeQuality(const KeyFigures& k, const MachineProf
         {Criterion::CentreSulphur, {k.centreSulphurRatio, limits.centreSulphur}}};
     for (const auto& [c, vl] : ratios) {
         CriterionResult r{c, vl.first, vl.second};
-        if (centreSolid && std::isfinite(vl.first))
+        if (!std::isfinite(vl.second))
+            r.state = CriterionState::NotJudged;
+        else if (centreSolid && std::isfinite(vl.first))
             r.state = vl.first > vl.second ? CriterionState::Violated : CriterionState::Ok;
         out.push_back(r);
     }
@@ -173,6 +175,8 @@ const char* StateKey(CriterionState s) {
         return "violated";
     case CriterionState::NotReached:
         return "not reached";
+    case CriterionState::NotJudged:
+        return "not judged";
     }
     return "";
 }
@@ -185,6 +189,8 @@ const char* StateCaption(CriterionState s) {
         return "нарушено";
     case CriterionState::NotReached:
         return "не достигнуто";
+    case CriterionState::NotJudged:
+        return "не оценивается";
     }
     return "";
 }
@@ -227,8 +233,10 @@ std::string CriterionValueUnit(Criterion c) {
     }
 }
 
-std::vector<std::string> DescribeVerdict(const std::vector<CriterionResult>& verdict) {
+std::vector<std::string> DescribeVerdict(const std::vector<CriterionResult>& verdict,
+                                         const std::string& warning) {
     std::vector<std::string> lines;
+    if (!warning.empty()) lines.push_back("Внимание: " + warning);
     for (const CriterionResult& r : verdict) {
         std::string value = CriterionValueText(r);
         if (std::isfinite(r.value)) value += CriterionValueUnit(r.criterion);

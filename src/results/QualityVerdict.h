@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/CastingData.h"
 #include "KeyFigures.h"
 #include "MachineProfile.h"
+#include "model/CastingData.h"
 
 #include <cmath>
 #include <string>
@@ -25,7 +25,8 @@ struct QualityLimits {
     double centreSulphur = NAN; // the same for sulphur
 };
 
-enum class CriterionState { Ok, Violated, NotReached };
+// NotJudged: the criterion has no limit, so its value is reported and not held against anything.
+enum class CriterionState { Ok, Violated, NotReached, NotJudged };
 
 enum class Criterion { MouldExitShell, Reheating, Ductility, Straightening, CentreCarbon, CentreSulphur };
 
@@ -46,7 +47,7 @@ std::vector<CriterionResult> JudgeQuality(const KeyFigures& k, const MachineProf
                                           const CastingData& d, const QualityLimits& limits);
 
 // Names for files ("mouldExitShell", ...), captions for people, units and the state's key ("ok",
-// "violated", "not reached") and caption.
+// "violated", "not reached", "not judged") and caption.
 const char* CriterionKey(Criterion c);
 const char* CriterionCaption(Criterion c);
 const char* CriterionUnit(Criterion c);
@@ -59,8 +60,10 @@ std::string CriterionValueText(const CriterionResult& r);
 std::string CriterionLimitText(const CriterionResult& r);
 std::string CriterionValueUnit(Criterion c);
 
-// One line per criterion, in the program's language, figures with a decimal point.
-std::vector<std::string> DescribeVerdict(const std::vector<CriterionResult>& verdict);
+// One line per criterion, in the program's language, figures with a decimal point; a warning about the
+// run (see StepCheck), when given, comes first.
+std::vector<std::string> DescribeVerdict(const std::vector<CriterionResult>& verdict,
+                                         const std::string& warning = {});
 
 // Sets the limit named by its key (the criterion keys, "ductilityLow"/"ductilityHigh" for the range);
 // returns an empty string, else why the name or value is refused.

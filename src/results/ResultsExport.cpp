@@ -167,6 +167,14 @@ std::vector<CsvFile> ResultsCsv(const RunRecord& run) {
         c << ",K\nspray_law," << SprayLawName(m.params.Spray);
     }
     c << ",-\nrun_completed," << (run.completed ? "1" : "0") << ",-\n";
+    if (!run.warning.empty()) {
+        std::string quoted = "\"";
+        for (char ch : run.warning) {
+            if (ch == '"') quoted += '"';
+            quoted += ch;
+        }
+        c << "run_warning," << quoted << "\",-\n";
+    }
     files.push_back({kCase, c.Take()});
 
     Text h;

@@ -48,6 +48,7 @@ struct RunRecord {
     const std::vector<ChartSample>& history;
     const DerivedResults& results;
     bool completed;
+    std::string warning = {}; // why the step or grid cannot resolve the machine (StepCheck); empty if sound
 };
 
 // The texts of every CSV file of a run, in the order of ResultsCsvFiles(): the case (every casting-data

@@ -113,6 +113,11 @@ std::string UnstableRunMessage(long long step, double z, double dt, double advis
     return buf;
 }
 
+double AdvisedStep(double dt) {
+    const double tenth = std::floor(dt / 2 * 10) / 10;
+    return tenth > 0 ? tenth : dt / 2;
+}
+
 bool StateIsFinite(const Model& m) {
     const ModelState& s = m.state;
     for (int i = 1; i <= m.params.L; ++i) {

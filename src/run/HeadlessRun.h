@@ -40,6 +40,10 @@ bool TemperaturesPhysical(const Model& m, NodeIndex* where = nullptr);
 // by default half of dt) or a coarser grid.
 std::string UnstableRunMessage(long long step, double z, double dt, double advisedDt = 0);
 
+// The step advised after a run went unstable: half of dt rounded down to 0.1 s (a step the parameters
+// dialog shows as it is), or half of dt when that is below 0.1 s.
+double AdvisedStep(double dt);
+
 enum class RunEnd {
     Finished,
     Stopped,

@@ -161,8 +161,10 @@ void TSolveThread::drawPictures(bool final) {
         if (!m_chartSamples.empty()) m_windows.tempTau->repaint();
     }
     m_chartSamples.clear();
+    const bool slice = m_sliceStale;
     if (m_sliceStale && m_windows.solve) m_windows.solve->ShowSlice(m_display, m_displayLmenisk);
     m_sliceStale = false;
+    if (slice) emit SliceShown(m_display.state.Tau);
     if (m_profileStale && m_windows.profile) {
         m_windows.profile->ShowProfile(m_profile, m_profileResults, m_verdict);
         // Drawn now rather than at the next paint, so that its cost counts in the gap before the next
@@ -237,10 +239,9 @@ void TSolveThread::run() {
             m_failed = true;
             // Half the step, as the parameters dialog can take it (one decimal).
             const double dt = m_model.params.Dt;
-            const double half = std::floor(dt / 2 * 10) / 10 > 0 ? std::floor(dt / 2 * 10) / 10 : dt / 2;
-            m_failureMessage =
-                QString::fromStdString(korvel::UnstableRunMessage(m_steps.load(), m_model.Z(), dt, half)) +
-                QStringLiteral(" Окна показывают последнее устойчивое состояние.");
+            m_failureMessage = QString::fromStdString(korvel::UnstableRunMessage(
+                                   m_steps.load(), m_model.Z(), dt, korvel::AdvisedStep(dt))) +
+                               QStringLiteral(" Окна показывают последнее устойчивое состояние.");
             // The windows keep the last sound display: draw it if it is still waiting.
             if (!m_abandoned)
                 QMetaObject::invokeMethod(
@@ -281,7 +282,7 @@ void TSolveThread::ShowStep(const HandOverRecord& r) {
 
 void TSolveThread::recordProfile() {
     // The worker waits in the hand-over, so the model and its tracker can be read here.
-    korvel::RecordProfile(m_profile, m_model);
+    m_tracker.RecordProfile(m_profile, m_model);
     m_profileResults = m_hasResults ? m_results : m_tracker.Results(m_model);
     m_key = korvel::ComputeKeyFigures(m_model, m_profileResults, m_completed);
     m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_limits);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "model/Model.h"
 #include "results/DerivedResults.h"
 #include "results/KeyFigures.h"
 #include "results/MachineProfile.h"
-#include "model/Model.h"
 #include "results/QualityVerdict.h"
 #include "results/ResultsExport.h"
 #include "run/HandOverMailbox.h"
@@ -120,6 +120,9 @@ public:
 signals:
     // Emitted on the window thread for each hand-over, in order, once it has been taken.
     void HandedOver(bool start, double tau);
+    // Emitted on the window thread when the cross-section window has been drawn with the state at
+    // process time tau (s), so that other figures can show the same moment.
+    void SliceShown(double tau);
 
 protected:
     void run() override;

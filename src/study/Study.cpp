@@ -5,6 +5,7 @@
 #include "cases/PrintableText.h"
 #include "results/DerivedResults.h"
 #include "results/MachineProfile.h"
+#include "results/StepCheck.h"
 #include "run/HeadlessRun.h"
 
 #include <algorithm>
@@ -317,6 +318,10 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
         row.status = StudyRunStatus::Refused;
         return row;
     }
+    if (const StepCheck check = CheckStep(m.data, m.params); !check.Ok()) {
+        row.message = check.message;
+        row.warned = true;
+    }
     ResultsTracker tracker;
     MachineProfile profile;
     // The process time the run goes to: its duration, or where maxSteps stop it.
@@ -330,9 +335,14 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
         },
         maxSteps, &tracker);
     row.steps = out.steps;
-    row.status = out.end == RunEnd::Finished  ? StudyRunStatus::Completed
-                 : out.end == RunEnd::Stopped ? StudyRunStatus::Stopped
-                                              : StudyRunStatus::NotFinite;
+    row.status = out.end == RunEnd::Finished   ? StudyRunStatus::Completed
+                 : out.end == RunEnd::Stopped  ? StudyRunStatus::Stopped
+                 : out.end == RunEnd::Unstable ? StudyRunStatus::Unstable
+                                               : StudyRunStatus::NotFinite;
+    if (row.status == StudyRunStatus::Unstable) {
+        row.message = UnstableRunMessage(out.steps, m.Z(), m.params.Dt, AdvisedStep(m.params.Dt));
+        return row;
+    }
     if (row.status == StudyRunStatus::NotFinite) {
         // A temperature outside the physical range is an unstable run, not a field that stopped being a
         // number: the row says which, with the advice the single run gives (numbers with a decimal
@@ -469,6 +479,8 @@ const char* StudyStatusName(StudyRunStatus s) {
         return "not-finite";
     case StudyRunStatus::Refused:
         return "refused";
+    case StudyRunStatus::Unstable:
+        return "unstable";
     }
     return "";
 }

@@ -80,14 +80,16 @@ StudySlice StudyPart(std::size_t runCount, int k, int n);
 // Reads "K/N" (1 <= K <= N); false with a Russian message otherwise.
 bool ParseStudyPart(std::string_view text, int& k, int& n, std::string& error);
 
-enum class StudyRunStatus { Completed, Stopped, NotFinite, Refused };
+// Unstable: a temperature left what steel can have, so the run was stopped (see RunEnd::Unstable).
+enum class StudyRunStatus { Completed, Stopped, NotFinite, Refused, Unstable };
 
 // One row of a study: which run, the varied inputs' values and what the run gave.
 struct StudyRow {
     std::size_t index = 0;      // 0-based number of the run in the whole study
     std::vector<double> inputs; // values of the varied inputs
     StudyRunStatus status = StudyRunStatus::Completed;
-    std::string message; // why the run was refused (empty otherwise)
+    std::string message; // why the run was refused or failed; for a run done, the step check's warning
+    bool warned = false; // the run was done with a step or grid that cannot resolve the machine
     long long steps = 0;
     KeyFigures figures;
     std::vector<CriterionResult> verdict; // when the study judges its runs
@@ -95,7 +97,8 @@ struct StudyRow {
 
 // One case, run as the batch runner runs it: the model built with ApplyCase, the input checked with
 // CheckRunInput (a refused case is not run), then RunHeadless with a results tracker, and the key
-// figures of the end. The row's index and inputs are left for the caller.
+// figures of the end. The row's index and inputs are left for the caller. A run whose step or grid
+// cannot resolve the machine (CheckStep) is run, with the check's message in the row.
 // progress, when given, gets the share of the run done (0 to 1) after the initialisation and after
 // every tenth step; it only watches the run. With limits, the row also gets the verdict, judged on the
 // profile along the machine recorded at the same moments as the program records it.

@@ -85,9 +85,20 @@ int RunBatchStudy(const BatchStudyRequest& r, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "korvel-batch: не удалось вывести строки серии\n");
         return 1;
     }
-    std::size_t failed = 0;
-    for (const StudyRow& row : runner.Rows())
-        if (row.status == StudyRunStatus::Refused || row.status == StudyRunStatus::NotFinite) ++failed;
+    std::size_t failed = 0, warned = 0;
+    for (const StudyRow& row : runner.Rows()) {
+        if (row.status == StudyRunStatus::Refused || row.status == StudyRunStatus::NotFinite ||
+            row.status == StudyRunStatus::Unstable)
+            ++failed;
+        if (row.warned) ++warned;
+    }
+    if (warned > 0)
+        std::fprintf(
+            err,
+            "korvel-batch: внимание: %zu из %zu расчетов серии выполнены с шагом или сеткой, которые "
+            "не разрешают машину; их результаты искажены (причина и что выбрать — в столбце "
+            "message)\n",
+            warned, runner.Rows().size());
     if (failed > 0) {
         std::fprintf(err,
                      "korvel-batch: %zu из %zu расчетов серии не выполнены (причина — в столбце message)\n",

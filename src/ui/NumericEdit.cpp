@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 NumericEdit::NumericEdit(QWidget* parent) : QLineEdit(parent) {
@@ -30,13 +31,52 @@ void NumericEdit::setDecimals(int decimals) {
     refreshText();
 }
 
+namespace {
+
+// The most decimals a field shows.
+constexpr int kMostDecimals = 9;
+
+// The fewest decimals, at least `least` and at most kMostDecimals, that show v as it is (up to the
+// binary noise of a difference such as 1.4 - 0.8).
+int PlacesFor(double v, int least) {
+    if (!std::isfinite(v)) return least;
+    for (int d = std::max(0, least); d < kMostDecimals; ++d)
+        if (std::fabs(NumericEdit::RoundTo(v, d) - v) <= 1e-12 * std::max(1.0, std::fabs(v))) return d;
+    return std::max(least, kMostDecimals);
+}
+
+// The number of decimals the number part of a pattern shows.
+int PatternPlaces(const QString& pattern) {
+    int end = 0;
+    while (end < pattern.size() && QStringLiteral("0#,.").contains(pattern[end]))
+        ++end;
+    const int dot = int(pattern.left(end).indexOf(QLatin1Char('.')));
+    return dot < 0 ? 0 : end - dot - 1;
+}
+
+// The pattern with `places` decimals in its number part (more zeros after the point, or a point).
+QString PatternWithPlaces(const QString& pattern, int places) {
+    const int have = PatternPlaces(pattern);
+    if (places <= have) return pattern;
+    int end = 0;
+    while (end < pattern.size() && QStringLiteral("0#,.").contains(pattern[end]))
+        ++end;
+    QString number = pattern.left(end);
+    if (have == 0 && !number.contains(QLatin1Char('.'))) number += QLatin1Char('.');
+    number += QString(places - have, QLatin1Char('0'));
+    return number + pattern.mid(end);
+}
+
+} // namespace
+
 void NumericEdit::setValue(double v) {
     // A value set from outside replaces whatever wrong text was typed.
     if (!m_textValid) {
         m_textValid = true;
         showValidity();
     }
-    const double r = RoundTo(v, m_decimals);
+    // Kept as given: more decimals than the field shows are shown, never rounded away.
+    const double r = v;
     const bool changed = !(r == m_value) || std::signbit(r) != std::signbit(m_value);
     m_value = r;
     refreshText();
@@ -146,7 +186,8 @@ void NumericEdit::onTextEdited(const QString& text) {
     const bool wasInvalid = !m_textValid;
     m_textValid = true;
     if (wasInvalid) showValidity();
-    const double r = RoundTo(v, m_decimals);
+    // Used as typed: more decimals than the field shows are kept, and shown.
+    const double r = v;
     if (r != m_value) {
         m_value = r;
         emit valueChanged(m_value);
@@ -167,7 +208,11 @@ void NumericEdit::showValidity() {
 void NumericEdit::refreshText() {
     // A wrong text is kept until it is corrected or a value is set.
     if (!m_textValid) return;
-    const QString t = hasFocus() ? FormatPlain(m_value, m_decimals) : FormatPattern(m_value, m_pattern);
+    // A value with more decimals than the field shows is shown with all of them, never rounded.
+    const QString t =
+        hasFocus() ? FormatPlain(m_value, PlacesFor(m_value, m_decimals))
+                   : FormatPattern(
+                         m_value, PatternWithPlaces(m_pattern, PlacesFor(m_value, PatternPlaces(m_pattern))));
     if (t != text()) setText(t);
 }
 

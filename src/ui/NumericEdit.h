@@ -6,8 +6,10 @@
 
 // A numeric field with no limits. Without the focus it shows its value through a display pattern
 // ("," groups the digits, "0" is a digit, "." the decimal separator, anything else a literal suffix,
-// e.g. ",0.00%"); with the focus it edits the plain number rounded to its decimals. The locale's decimal
-// separator is shown; both ',' and '.' are taken when typing.
+// e.g. ",0.00%"); with the focus it edits the plain number with its decimals. A value typed or set with
+// more decimals than that is kept as it is and shown with them (up to nine): 0.715 in a field of two
+// decimals stays 0.715. The locale's decimal separator is shown; both ',' and '.' are taken when
+// typing.
 //
 // Typed text that is not a number is never replaced by a value: the field keeps the text, keeps the
 // last good value() and reports HasValidText() false; when it loses the focus it shows a red frame and

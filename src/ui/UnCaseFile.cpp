@@ -109,12 +109,16 @@ void TCaseFiles::message(const QString& text) {
 }
 
 void TCaseFiles::Update() {
+    // A case without a file is named only once it differs from the start values; "*" marks every
+    // difference from the file (or from the start values).
     const QString name = CaseName();
-    const QString title =
-        name.isEmpty() ? QStringLiteral("Korvel") : QStringLiteral("Korvel - %1[*]").arg(name);
+    const bool modified = IsModified();
+    const QString title = !name.isEmpty() ? QStringLiteral("Korvel - %1[*]").arg(name)
+                          : modified      ? QStringLiteral("Korvel - новый вариант[*]")
+                                          : QStringLiteral("Korvel");
     if (m_main->windowTitle() != title && !m_main->windowTitle().startsWith(title + QStringLiteral(" - [")))
         m_main->setWindowTitle(title);
-    m_main->setWindowModified(!name.isEmpty() && IsModified());
+    m_main->setWindowModified(modified);
     // The data window shows the model parameters of the case as well.
     const korvel::ModelParams& p = m_main->Model().params;
     m_main->FormIsxDan->LabelModelParams->setText(
@@ -238,7 +242,6 @@ bool TCaseFiles::MaybeSave() {
 }
 
 bool TCaseFiles::MaybeSaveOnClose() {
-    if (m_path.isEmpty()) return true;
     return MaybeSave();
 }
 

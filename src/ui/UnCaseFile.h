@@ -33,7 +33,7 @@ public:
     // Asks whether to save unsaved edits (save, discard or cancel). False when the user cancelled or
     // the save failed.
     bool MaybeSave();
-    // At closing the program, only a case that came from or went to a file is asked about.
+    // At closing the program: unsaved edits are asked about, also those of a case without a file.
     bool MaybeSaveOnClose();
 
     // The case the data window and the model parameters hold now.

@@ -1,5 +1,7 @@
 #include "UnCompare.h"
 
+#include "UnResults.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -132,7 +134,9 @@ void TFormCompare::Refresh() {
         QString text = QString::fromStdString(r.name);
         if (&r == latest) text += QStringLiteral(" (текущий)");
         if (!r.figures.completed) text += QStringLiteral(", остановлен");
+        if (!r.warning.empty()) text += QStringLiteral(", с предупреждением");
         auto* item = new QListWidgetItem(text, ListRuns);
+        if (!r.warning.empty()) item->setToolTip(QString::fromStdString(r.warning));
         item->setData(Qt::UserRole, r.number);
         item->setForeground(colourOf(r.number));
         if (&r == latest) {
@@ -234,14 +238,19 @@ void TFormCompare::fillTable() {
             figure(k.maxReheat, 1),
             figure(k.centreCarbonRatio, 3),
             figure(k.centreSulphurRatio, 3),
-            k.completed ? QStringLiteral("да")
-                        : QStringLiteral("нет, остановлен на %1 с").arg(QLocale().toString(k.tau, 'f', 1)),
+            (k.completed ? QStringLiteral("да")
+                         : QStringLiteral("нет, остановлен на %1 с").arg(QLocale().toString(k.tau, 'f', 1))) +
+                (r.warning.empty()
+                     ? QString()
+                     : QStringLiteral(" (внимание: шаг расчета или сетка не разрешают машину)")),
             k.boundary == korvel::BoundaryModel::Physical ? QStringLiteral("физические")
                                                           : QStringLiteral("по исходной методике"),
         };
         for (int row = 0; row < int(std::size(cells)); ++row) {
             auto* item = new QTableWidgetItem(cells[row]);
             item->setTextAlignment(Qt::AlignCenter);
+            if (row == int(std::size(cells)) - 1 && !r.warning.empty())
+                item->setToolTip(LocaliseFigures(QString::fromStdString(r.warning)));
             TableFigures->setItem(row, c, item);
         }
     }

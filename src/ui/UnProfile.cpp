@@ -81,6 +81,7 @@ QString StateColour(korvel::CriterionState s) {
     case korvel::CriterionState::Violated:
         return QStringLiteral("#c00000");
     case korvel::CriterionState::NotReached:
+    case korvel::CriterionState::NotJudged:
         return QStringLiteral("#707070");
     }
     return QString();
@@ -464,6 +465,8 @@ QImage TFormProfile::RenderImage(const QSize& size) const {
     }
     twin.ShowProfile(m_profile, m_results, m_verdict);
     if (!m_hasZones) twin.m_hasZones = false;
+    // A picture, not a window: no tool buttons in it.
+    twin.ChartTool1->hide();
     twin.show();
     // Lay the twin out at its size before drawing it.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -596,6 +599,32 @@ void TFormProfile::paintMarkers(QPainter* p) {
         p->drawEllipse(QPointF(x, std::clamp(at.y(), area.top(), area.bottom())), 3.5, 3.5);
         Tag(p, QPointF(x + 3, area.top() + 2 * lineH),
             QStringLiteral("Lмет %1 м").arg(FormatFixed(m_results.metallurgicalLength, 0, 2)), c, area);
+    }
+    // Largest reheating: from the face's minimum to where the rise ends, both on the face's curve.
+    {
+        const bool xLarger = m_results.reheatFaceX >= m_results.reheatFaceY;
+        const double reheat = xLarger ? m_results.reheatFaceX : m_results.reheatFaceY;
+        const double zTop = xLarger ? m_results.reheatFaceXZ : m_results.reheatFaceYZ;
+        const double zLow = xLarger ? m_results.reheatFaceXFromZ : m_results.reheatFaceYFromZ;
+        korvel::ProfilePoint low, top;
+        if (reheat > 0 && inside(zTop) && korvel::ProfileAt(m_profile, zTop, top) &&
+            korvel::ProfileAt(m_profile, zLow, low)) {
+            QLineSeries* face = m_series[xLarger ? 0 : 1];
+            const QPointF a =
+                Chart1->mapToPosition(QPointF(zLow, xLarger ? low.surfaceX : low.surfaceY), face);
+            const QPointF b =
+                Chart1->mapToPosition(QPointF(zTop, xLarger ? top.surfaceX : top.surfaceY), face);
+            const QColor c(170, 0, 170);
+            p->setPen(QPen(c, 1.5, Qt::DotLine));
+            p->drawLine(a, QPointF(b.x(), a.y()));
+            p->drawLine(QPointF(b.x(), a.y()), b);
+            p->setPen(QPen(c, 1.5));
+            p->setBrush(Qt::white);
+            p->drawEllipse(a, 3.5, 3.5);
+            p->drawEllipse(b, 3.5, 3.5);
+            Tag(p, QPointF(b.x() + 3, b.y() - lineH),
+                QStringLiteral("разогрев %1 К").arg(FormatFixed(reheat, 0, 0)), c, area);
+        }
     }
     // Cursor.
     if (std::isfinite(m_cursorZ) && inside(m_cursorZ)) {

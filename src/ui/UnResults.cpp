@@ -42,33 +42,30 @@ QString LocaliseFigures(const QString& line) {
 
 TElidedLabel::TElidedLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
+    setWordWrap(true);
 }
 
 void TElidedLabel::SetFullText(const QString& text) {
     m_full = text;
     setToolTip(text);
-    elide();
+    setText(text);
     updateGeometry();
 }
 
 QSize TElidedLabel::minimumSizeHint() const {
-    return QSize(fontMetrics().horizontalAdvance(QStringLiteral("Центр…")),
-                 QLabel::minimumSizeHint().height());
+    // Narrow if need be: the text wraps onto more lines instead of being cut.
+    return QSize(fontMetrics().horizontalAdvance(QStringLiteral("Металлургическая")),
+                 heightForWidth(std::max(1, width())));
 }
 
 QSize TElidedLabel::sizeHint() const {
-    return QSize(fontMetrics().horizontalAdvance(m_full) + 4, QLabel::sizeHint().height());
+    return QSize(fontMetrics().horizontalAdvance(m_full) + 4, heightForWidth(std::max(1, width())));
 }
 
 void TElidedLabel::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
-    elide();
-}
-
-void TElidedLabel::elide() {
-    const QString shown =
-        fontMetrics().elidedText(m_full, Qt::ElideRight, std::max(0, contentsRect().width()));
-    if (shown != text()) setText(shown);
+    // The height follows the number of lines the width gives.
+    if (height() != heightForWidth(width())) updateGeometry();
 }
 
 TFormResults::TFormResults(QWidget* parent) : QDialog(parent) {

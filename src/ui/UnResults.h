@@ -14,8 +14,8 @@ QString ResultsSummary(const korvel::DerivedResults& r);
 // Writes the decimal points of the figures in a line with the locale's decimal separator.
 QString LocaliseFigures(const QString& line);
 
-// A one-line label that shortens its text with an ellipsis when it does not fit; the whole text
-// stays in its tool tip.
+// A label that always shows its whole text: on one line when it fits, else wrapped onto further lines
+// (never cut with an ellipsis). The text is also its tool tip.
 class TElidedLabel : public QLabel {
     Q_OBJECT
 
@@ -30,7 +30,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void elide();
     QString m_full;
 };
 

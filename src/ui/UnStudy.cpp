@@ -1,6 +1,8 @@
 #include "UnStudy.h"
 
+#include "AxisTicks.h"
 #include "UiFormat.h"
+#include "UnResults.h"
 #include "results/FileWrite.h"
 
 #include <QChart>
@@ -34,6 +36,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -96,15 +99,10 @@ QString StatusText(korvel::StudyRunStatus s) {
         return QStringLiteral("не число");
     case korvel::StudyRunStatus::Refused:
         return QStringLiteral("отклонен");
+    case korvel::StudyRunStatus::Unstable:
+        return QStringLiteral("неустойчив");
     }
     return QString();
-}
-
-// The fewest decimals (up to 6) that show v as it reads.
-int DecimalsNeeded(double v) {
-    for (int d = 0; d < 6; ++d)
-        if (std::fabs(v * std::pow(10.0, d) - std::nearbyint(v * std::pow(10.0, d))) < 1e-6) return d;
-    return 6;
 }
 
 QString Duration(double seconds) {
@@ -146,6 +144,12 @@ TFormStudy::TFormStudy(QWidget* parent) : QWidget(parent) {
     Progress->setValue(0);
     LabelTimeLeft = new QLabel(this);
     LabelTimeLeft->setObjectName(QStringLiteral("LabelTimeLeft"));
+    // The labels take the room the stretch gives them and wrap their text, so the buttons stay where they
+    // are whatever the labels say, and nothing is cut.
+    for (QLabel* label : {LabelCount, LabelTimeLeft}) {
+        label->setWordWrap(true);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
     controls->addWidget(LabelCount, 2);
     controls->addWidget(ButtonStart);
     controls->addWidget(ButtonCancel);
@@ -457,6 +461,10 @@ void TFormStudy::Cancel() {
     ButtonCancel->setEnabled(false);
 }
 
+QString TFormStudy::ProgressText() const {
+    return QStringLiteral("готово %1 из %2 расчетов").arg(m_rows.size()).arg(m_total);
+}
+
 void TFormStudy::stopThread() {
     if (m_runner) m_runner->Cancel();
     if (m_thread.joinable()) m_thread.join();
@@ -482,13 +490,19 @@ void TFormStudy::addRow(const korvel::StudyRow& row, std::size_t done, std::size
     put(col++, QString::number(row.index + 1));
     for (double v : row.inputs)
         put(col++, ShowNumber(v));
-    put(col++, StatusText(row.status), Qt::AlignCenter);
+    // A run done with a step or grid that cannot resolve the machine never reads plainly "завершен".
+    put(col++,
+        StatusText(row.status) + (row.warned && row.status != korvel::StudyRunStatus::Refused
+                                      ? QStringLiteral(" (!)")
+                                      : QString()),
+        Qt::AlignCenter);
     const bool figures =
         row.status == korvel::StudyRunStatus::Completed || row.status == korvel::StudyRunStatus::Stopped;
     const auto& list = korvel::StudyFigures();
     for (std::size_t k = 0; k < list.size(); ++k)
         put(col++, figures ? ShowNumber(list[k].get(row.figures), FigureDecimals(k)) : QString());
-    put(col++, QString::fromStdString(row.message), Qt::AlignLeft | Qt::AlignVCenter);
+    put(col++, LocaliseFigures(QString::fromStdString(row.message)), Qt::AlignLeft | Qt::AlignVCenter);
+    if (QTableWidgetItem* note = Table->item(line, col - 1)) note->setToolTip(note->text());
     // The chart follows the rows a few times a second, not at every row of a long study.
     if (!m_chartTimer->isActive()) m_chartTimer->start();
     updateButtons();
@@ -511,16 +525,21 @@ void TFormStudy::studyEnded() {
     if (!m_cancelled) Progress->setValue(kProgressSteps);
     m_runner.reset();
     const double elapsed = m_clock.elapsed() / 1000.0;
-    std::size_t failed = 0;
-    for (const korvel::StudyRow& r : m_rows)
-        if (r.status == korvel::StudyRunStatus::Refused || r.status == korvel::StudyRunStatus::NotFinite)
+    std::size_t failed = 0, warned = 0;
+    for (const korvel::StudyRow& r : m_rows) {
+        if (r.status == korvel::StudyRunStatus::Refused || r.status == korvel::StudyRunStatus::NotFinite ||
+            r.status == korvel::StudyRunStatus::Unstable)
             ++failed;
+        if (r.warned && r.status != korvel::StudyRunStatus::Refused) ++warned;
+    }
     QString text = m_cancelled ? QStringLiteral("Серия прервана: готово %1 из %2 за %3")
                                      .arg(m_rows.size())
                                      .arg(m_total)
                                      .arg(Duration(elapsed))
                                : QStringLiteral("Серия завершена за %1").arg(Duration(elapsed));
-    if (failed > 0) text += QStringLiteral("; не выполнено расчетов: %1").arg(failed);
+    if (failed > 0) text += QStringLiteral("; не удалось расчетов: %1").arg(failed);
+    if (m_rows.size() < m_total) text += QStringLiteral("; не запущено: %1").arg(m_total - m_rows.size());
+    if (warned > 0) text += QStringLiteral("; с предупреждением (!): %1").arg(warned);
     LabelTimeLeft->setText(text);
     Table->resizeColumnsToContents();
     m_chartTimer->stop();
@@ -632,19 +651,17 @@ void TFormStudy::rebuildChart() {
             y0 -= std::max(1e-9, std::fabs(y0) * 0.05);
             y1 += std::max(1e-9, std::fabs(y1) * 0.05);
         }
-        ax->setRange(x0, x1);
-        ay->setRange(y0, y1);
-        ay->applyNiceNumbers();
-        // As many decimals as the values of the first input and the ticks of the figure need.
-        const std::vector<double>& xs = m_study.inputs[0].values;
-        if (xs.size() >= 2 && xs.size() <= 11) ax->setTickCount(int(xs.size()));
-        int dx = DecimalsNeeded((ax->max() - ax->min()) / std::max(1, ax->tickCount() - 1));
-        for (double x : xs)
-            dx = std::max(dx, DecimalsNeeded(x));
-        ax->setLabelFormat(QStringLiteral("%.%1f").arg(dx));
-        const double tick = (ay->max() - ay->min()) / std::max(1, ay->tickCount() - 1);
-        const int dy = tick > 0 ? std::clamp(-int(std::floor(std::log10(tick) + 1e-9)), 0, 6) : 0;
-        ay->setLabelFormat(QStringLiteral("%.%1f").arg(dy));
+        // Ticks at round values; the range a little wider than the points, so the points at the ends
+        // and their markers lie inside the plot.
+        for (auto [axis, lo, hi] : {std::tuple{ax, x0, x1}, std::tuple{ay, y0, y1}}) {
+            const double step = RoundStep(hi - lo, 5, 1e-12);
+            const double margin = 0.05 * (hi - lo);
+            axis->setRange(lo - margin, hi + margin);
+            axis->setTickType(QValueAxis::TicksDynamic);
+            axis->setTickAnchor(std::ceil((lo - margin) / step) * step);
+            axis->setTickInterval(step);
+            axis->setLabelFormat(QStringLiteral("%.%1f").arg(StepDecimals(step)));
+        }
     }
     chart->legend()->setVisible(second != nullptr);
     chart->setTitle(QString::fromUtf8(list[fig].caption) +

@@ -65,6 +65,8 @@ public:
     korvel::Study StudyFromControls(QString& problem) const;
 
     bool Running() const { return m_thread.joinable(); }
+    // How far the study is, e.g. "готово 3 из 12 расчетов".
+    QString ProgressText() const;
     const korvel::Study& CurrentStudy() const { return m_study; }
     const std::vector<korvel::StudyRow>& StudyRows() const { return m_rows; }
     bool Cancelled() const { return m_cancelled; }

@@ -3,6 +3,7 @@
 #include "WindowArrangement.h"
 
 #include "KorvelIcons.h"
+#include "PictureCaption.h"
 #include "UiFormat.h"
 #include "Un3DGraphC.h"
 #include "Un3DGraphS.h"
@@ -24,6 +25,7 @@
 #include "cases/CaseReport.h"
 #include "results/FileWrite.h"
 #include "results/ProfileExport.h"
+#include "results/StepCheck.h"
 #include "run/UnSolveThread.h"
 
 #include <QAction>
@@ -596,6 +598,7 @@ void TFormMain::SetModelParams(const korvel::ModelParams& p) {
         PrepareSolveWindow();
         discardResults();
     }
+    if (CaseFiles) CaseFiles->Update();
 }
 
 void TFormMain::PrepareSolveWindow() {
@@ -678,6 +681,8 @@ void TFormMain::ActionsSolveExecute() {
         showMessage(problem);
         return;
     }
+    // A step or grid that cannot resolve the machine: the user decides, and the results say so.
+    if (!confirmStepCheck()) return;
     // 1. Actions to the running state, the pause button up.
     m_runActive = true;
     ActionsPause->setChecked(false);
@@ -712,12 +717,34 @@ void TFormMain::ActionsSolveExecute() {
     auto* worker = new TSolveThread(m_model, m_castingData, m_dataGuard, windows, this);
     SolveThread = worker;
     worker->SetQualityLimits(m_qualityLimits);
-    connect(worker, &TSolveThread::HandedOver, this,
-            [this, worker](bool start, double tau) { showRunProgress(worker, start, tau); });
+    // The status bar shows the moment the cross-section window shows.
+    connect(worker, &TSolveThread::SliceShown, this,
+            [this, worker](double tau) { showRunProgress(worker, tau == 0, tau); });
     connect(worker, &TSolveThread::HandedOver, this, &TFormMain::HandedOver);
     connect(
         worker, &QThread::finished, this, [this, worker] { onWorkerFinished(worker); }, Qt::QueuedConnection);
     worker->start();
+}
+
+bool TFormMain::confirmStepCheck() {
+    korvel::CastingData data;
+    korvel::AcceptDataWindow(FormIsxDan->Values(), data);
+    const korvel::StepCheck check = korvel::CheckStep(data, m_model.params);
+    m_runCheck = check;
+    m_runWarning = LocaliseFigures(QString::fromStdString(check.message));
+    if (check.Ok()) return true;
+    const QString text = m_runWarning + QStringLiteral("\n\nВсе равно выполнить расчет? Его результаты будут "
+                                                       "помечены этим предупреждением.");
+    const bool run = m_questionHandler ? m_questionHandler(text)
+                                       : QMessageBox::question(this, QStringLiteral("Korvel"), text,
+                                                               QMessageBox::Yes | QMessageBox::No,
+                                                               QMessageBox::No) == QMessageBox::Yes;
+    if (!run) {
+        statusBar()->showMessage(QStringLiteral("Расчет не запущен: выберите шаг расчета или сетку."), 10000);
+        m_runWarning.clear();
+        m_runCheck = {};
+    }
+    return run;
 }
 
 void TFormMain::onWorkerFinished(TSolveThread* worker) {
@@ -763,10 +790,23 @@ void TFormMain::shutdownRun() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {
-    // Edits of a case kept in a file are not lost without a question.
+    // Edits not saved in a case file are not lost without a question, nor a study going on.
     if (!m_closing && CaseFiles && !CaseFiles->MaybeSaveOnClose()) {
         e->ignore();
         return;
+    }
+    if (!m_closing && FormStudy && FormStudy->Running()) {
+        const QString text = QStringLiteral("Идет серия расчетов: %1. Прервать ее и выйти из программы? "
+                                            "Строки серии, не сохраненные в CSV, будут потеряны.")
+                                 .arg(FormStudy->ProgressText());
+        const bool quit = m_questionHandler ? m_questionHandler(text)
+                                            : QMessageBox::question(this, QStringLiteral("Korvel"), text,
+                                                                    QMessageBox::Yes | QMessageBox::No,
+                                                                    QMessageBox::No) == QMessageBox::Yes;
+        if (!quit) {
+            e->ignore();
+            return;
+        }
     }
     shutdownRun();
     QMainWindow::closeEvent(e);
@@ -776,13 +816,14 @@ void TFormMain::closeEvent(QCloseEvent* e) {
 // Results of a run
 
 void TFormMain::showRunProgress(TSolveThread* worker, bool start, double tau) {
-    // Inside a hand-over: the worker waits, so the state and the worker's figures can be read.
+    // When the cross-section window has been drawn: the figures of the state it shows.
     const double tauEnd = m_model.data.TauEnd;
     const double share = tauEnd > 0 ? std::clamp(tau / tauEnd, 0.0, 1.0) : 1.0;
     ProgressRun->setValue(int(std::floor(share * 100 + 1e-9)));
     const double z = start ? 0 : std::max(0.0, m_model.data.Vlit * tau / 60);
     m_lastDistance = z;
     LabelDistance->setText(QStringLiteral("Расстояние от мениска: %1 м").arg(FormatFixed(z, 6, 2)));
+    // The latest hand-over's shell: the state the cross-section window has just drawn.
     const korvel::ShellThickness shell = worker->ShellNow();
     LabelShell->setText(QStringLiteral("Корочка: X %1 мм, Y %2 мм")
                             .arg(FormatFixed(shell.faceX, 5, 1), FormatFixed(shell.faceY, 5, 1)));
@@ -792,11 +833,13 @@ void TFormMain::takeResults(TSolveThread* worker) {
     m_results = worker->Results();
     m_history = worker->History();
     m_resultsCompleted = worker->Completed();
+    m_resultsTime = QDateTime::currentDateTime();
     m_hasResults = true;
     const QString where = QStringLiteral("время процесса %1 с, расстояние от мениска %2 м")
                               .arg(FormatFixed(m_model.state.Tau, 0, 1), FormatFixed(m_lastDistance, 0, 2));
-    const QString heading = m_resultsCompleted ? QStringLiteral("Расчет завершен: %1.").arg(where)
-                                               : QStringLiteral("Расчет остановлен: %1.").arg(where);
+    QString heading = m_resultsCompleted ? QStringLiteral("Расчет завершен: %1.").arg(where)
+                                         : QStringLiteral("Расчет остановлен: %1.").arg(where);
+    if (!m_runWarning.isEmpty()) heading += QStringLiteral(" Внимание: ") + m_runWarning;
     QStringList lines;
     for (const std::string& line : korvel::DescribeResults(m_results))
         lines << LocaliseFigures(QString::fromStdString(line));
@@ -805,8 +848,11 @@ void TFormMain::takeResults(TSolveThread* worker) {
     m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_qualityLimits);
     lines << verdictLines();
     FormResults->SetResults(heading, lines);
-    LabelSummary->SetFullText((m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) +
-                              ResultsSummary(m_results));
+    LabelSummary->SetFullText(
+        (m_runWarning.isEmpty() ? QString()
+                                : QStringLiteral("Внимание: шаг расчета или сетка не разрешают машину, "
+                                                 "результаты искажены (см. «Результаты расчета»). ")) +
+        (m_resultsCompleted ? QString() : QStringLiteral("Расчет остановлен. ")) + ResultsSummary(m_results));
     updateActions();
     // The figures wait behind their action (the summary is in the status bar): the end of a run never
     // covers the charts nor takes the keyboard from where the user is typing.
@@ -814,7 +860,7 @@ void TFormMain::takeResults(TSolveThread* worker) {
     QString caseName = CaseFiles->CaseName();
     if (!caseName.isEmpty() && CaseFiles->IsModified()) caseName += QLatin1Char('*');
     m_archive.Add(caseName.toStdString(), korvel::ComputeKeyFigures(m_model, m_results, m_resultsCompleted),
-                  m_model.data.Vlit, m_history);
+                  m_model.data.Vlit, m_history, m_runWarning.toStdString());
     FormCompare->Refresh();
 }
 
@@ -944,18 +990,24 @@ QString TFormMain::saveResults(const QString& dir) {
     const auto add = [&](const QString& name, std::string bytes) {
         files.push_back({QFile::encodeName(QDir(dir).filePath(name)).toStdString(), std::move(bytes)});
     };
-    for (korvel::CsvFile& f :
-         korvel::ResultsCsv(korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted}))
+    for (korvel::CsvFile& f : korvel::ResultsCsv(
+             korvel::RunRecord{m_model, m_history, m_results, m_resultsCompleted, m_runCheck.message}))
         add(QString::fromStdString(f.name), std::move(f.text));
-    for (korvel::CsvFile& f : korvel::ProfileCsv(m_profile, m_verdict))
+    for (korvel::CsvFile& f : korvel::ProfileCsv(m_profile, m_verdict, &m_runCheck))
         add(QString::fromStdString(f.name), std::move(f.text));
 
-    // Pictures at a fixed size, drawn for the file whatever the windows' size and state.
+    // Pictures at a fixed size, drawn for the file whatever the windows' size and state, each with its
+    // caption.
     const QStringList images = ResultImageFiles();
     const QImage pictures[] = {
-        FormSolve->RenderPicture(ResultPictureSize(0)), FormTempTau->RenderPicture(ResultPictureSize(1)),
-        FormGraphS->RenderPicture(ResultPictureSize(2)), FormGraphC->RenderPicture(ResultPictureSize(3)),
-        FormProfile->RenderImage(QSize(1600, 1000))};
+        WithCaption(FormSolve->RenderPicture(ResultPictureSize(0)), pictureCaption(FormSolve->windowTitle())),
+        WithCaption(FormTempTau->RenderPicture(ResultPictureSize(1)),
+                    pictureCaption(FormTempTau->windowTitle())),
+        WithCaption(FormGraphS->RenderPicture(ResultPictureSize(2)),
+                    pictureCaption(FormGraphS->windowTitle())),
+        WithCaption(FormGraphC->RenderPicture(ResultPictureSize(3)),
+                    pictureCaption(FormGraphC->windowTitle())),
+        WithCaption(FormProfile->RenderImage(QSize(1600, 1000)), pictureCaption(FormProfile->windowTitle()))};
     for (int k = 0; k < int(std::size(pictures)); ++k) {
         const QString name = k < int(images.size()) ? images[k] : QStringLiteral("profile.png");
         QByteArray png;
@@ -1020,9 +1072,26 @@ void TFormMain::ServisQualityExecute() {
 
 QStringList TFormMain::verdictLines() const {
     QStringList lines{QStringLiteral("Критерии качества:")};
-    for (const std::string& line : korvel::DescribeVerdict(m_verdict))
+    for (const std::string& line : korvel::DescribeVerdict(m_verdict, m_runWarning.toStdString()))
         lines << QStringLiteral("   ") + LocaliseFigures(QString::fromStdString(line));
     return lines;
+}
+
+PictureCaption TFormMain::pictureCaption(const QString& title) const {
+    PictureCaption c;
+    c.title = title;
+    c.caseName = CaseFiles->CaseName();
+    if (c.caseName.isEmpty()) c.caseName = QStringLiteral("новый вариант, не сохраненный в файле");
+    if (CaseFiles->IsModified() && !CaseFiles->CaseName().isEmpty())
+        c.caseName += QStringLiteral(" (с изменениями, не сохраненными в файле)");
+    c.when = m_resultsTime;
+    if (!m_resultsCompleted)
+        c.stopped =
+            QStringLiteral("Расчет остановлен: время процесса %1 с из %2 с, расстояние от мениска %3 м")
+                .arg(FormatFixed(m_model.state.Tau, 0, 1), FormatFixed(m_model.data.TauEnd, 0, 1),
+                     FormatFixed(m_lastDistance, 0, 2));
+    c.warning = m_runWarning;
+    return c;
 }
 
 QStringList TFormMain::ProfileResultFiles() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PictureCaption.h"
 #include "cases/RunArchive.h"
 #include "model/Model.h"
 #include "results/DerivedResults.h"
@@ -7,8 +8,10 @@
 #include "results/MachineProfile.h"
 #include "results/QualityVerdict.h"
 #include "results/ResultsExport.h"
+#include "results/StepCheck.h"
 #include "strand/Schedule.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMutex>
@@ -245,6 +248,14 @@ private:
     QString checkRunInput() const;
     void syncCastingDataIfIdle();
     void onWorkerFinished(TSolveThread* worker);
+    // Checks the step and grid of the run about to start; asks whether to run when they cannot resolve
+    // the machine. False when the run must not start.
+    bool confirmStepCheck();
+    // The caption of an exported picture of the latest results.
+    PictureCaption pictureCaption(const QString& title) const;
+    QDateTime m_resultsTime;      // when the latest results were taken
+    korvel::StepCheck m_runCheck; // of the latest run started
+    QString m_runWarning;         // its message as the windows show it; empty when sound
     void showRunProgress(TSolveThread* worker, bool start, double tau);
     void takeResults(TSolveThread* worker);
     void discardResults();

@@ -39,7 +39,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = science ] || fail "Section is '$(field Section)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 depends=$(field Depends)
-for lib in libqt6widgets6 libqt6charts6 libqt6datavisualization6 libc6 libstdc++6; do
+for lib in qt6-translations-l10n libqt6widgets6 libqt6charts6 libqt6datavisualization6 libc6 libstdc++6; do
     [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib (dpkg-shlibdeps): $depends"
 done
 description=$(field Description)

@@ -1,6 +1,6 @@
-#include "run/HeadlessRun.h"
-#include "results/ResultsExport.h"
 #include "model/SteelProperties.h"
+#include "results/ResultsExport.h"
+#include "run/HeadlessRun.h"
 
 #include <cmath>
 #include <filesystem>

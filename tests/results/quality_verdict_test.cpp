@@ -1,8 +1,8 @@
-#include "run/HeadlessRun.h"
 #include "results/KeyFigures.h"
 #include "results/MachineProfile.h"
 #include "results/ProfileExport.h"
 #include "results/QualityVerdict.h"
+#include "run/HeadlessRun.h"
 
 #include <cctype>
 #include <clocale>
@@ -98,6 +98,43 @@ TEST(MachineProfile, DefaultRunAlongTheMachine) {
     EXPECT_DOUBLE_EQ(c.profile.zones.coolingEnd, c.m.data.Lkrist + c.m.data.Lzvo);
 }
 
+// On a fine grid the surface's minimum below the mould lies between two hand-overs; the profile keeps
+// the steps that set it and the rise after it, so the verdict's reheating can be read off the chart.
+TEST(MachineProfile, VerdictReheatingLiesOnTheFineGridProfile) {
+    CaseRun c;
+    AcceptDataWindow(DataWindowStartValues(), c.m.data);
+    c.m.params.L = c.m.params.M = 60;
+    c.m.data.TauEnd = 360; // 9 m: past the spray zone
+    ResultsTracker tracker;
+    RunHeadless(
+        c.m, [&](const Model& s, bool) { tracker.RecordProfile(c.profile, s); }, -1, &tracker);
+    c.results = tracker.Results(c.m);
+    c.key = ComputeKeyFigures(c.m, c.results, true);
+    const double reheat = JudgeQuality(c.key, c.profile, c.m.data, {})[1].value;
+    // The largest rise on the profile's own series over their earlier minimum after the mould.
+    double chart = 0;
+    for (double ProfilePoint::*face : {&ProfilePoint::surfaceX, &ProfilePoint::surfaceY}) {
+        double low = INFINITY;
+        for (const ProfilePoint& p : c.profile.points) {
+            if (p.z <= c.results.mouldExitZ - 1e-9) continue;
+            low = std::min(low, p.*face);
+            chart = std::max(chart, p.*face - low);
+        }
+    }
+    EXPECT_GT(reheat, 100) << reheat;
+    EXPECT_NEAR(chart, reheat, 0.5) << "verdict " << reheat << " K, chart " << chart << " K";
+    // Where the rise ends and where its minimum was both lie on the profile, in the order of time.
+    auto onProfile = [&](double z) {
+        for (const ProfilePoint& p : c.profile.points)
+            if (std::abs(p.z - z) < 1e-9) return true;
+        return false;
+    };
+    EXPECT_TRUE(onProfile(c.results.reheatFaceXZ)) << c.results.reheatFaceXZ;
+    EXPECT_TRUE(onProfile(c.results.reheatFaceXFromZ)) << c.results.reheatFaceXFromZ;
+    for (std::size_t k = 1; k < c.profile.points.size(); ++k)
+        ASSERT_GT(c.profile.points[k].tau, c.profile.points[k - 1].tau) << k;
+}
+
 TEST(MachineProfile, DefaultRunKeyFiguresAgreeWithTheShellLaw) {
     const CaseRun c = DefaultRun();
     // d = K * sqrt(t) with K = 26..30 mm/min^0.5 puts the closing of a 160 mm billet at 1.5 m/min
@@ -143,8 +180,11 @@ TEST(QualityVerdict, DefaultRun) {
     EXPECT_NEAR(StraighteningPoint(c.m.data, {}), 0.8 + std::numbers::pi * 7, 1e-12);
     EXPECT_EQ(StateOf(c, Criterion::Ductility), CriterionState::NotReached);
     EXPECT_EQ(StateOf(c, Criterion::Straightening), CriterionState::Ok);
-    // No limit on segregation: reported, never violated.
-    EXPECT_EQ(StateOf(c, Criterion::CentreCarbon), CriterionState::Ok);
+    // No limit on segregation: reported, not judged (never "ok").
+    EXPECT_EQ(StateOf(c, Criterion::CentreCarbon), CriterionState::NotJudged);
+    EXPECT_STREQ(StateKey(c.verdict[4].state), "not judged");
+    EXPECT_NE(DescribeVerdict(c.verdict)[4].find("не оценивается"), std::string::npos)
+        << DescribeVerdict(c.verdict)[4];
     EXPECT_TRUE(std::isnan(c.verdict[4].limit));
     EXPECT_DOUBLE_EQ(c.verdict[4].value, c.key.centreCarbonRatio);
 }

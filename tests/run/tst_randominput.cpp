@@ -61,6 +61,8 @@ private slots:
         model.params.M = 6;
         QStringList messages;
         auto w = std::make_unique<TFormMain>(model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->SetMessageHandler([&](const QString& text) { messages << text; });
         w->show();
         const korvel::DataWindowValues start = korvel::DataWindowStartValues();

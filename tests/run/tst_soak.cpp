@@ -52,6 +52,8 @@ private slots:
         korvel::Model model;
         QStringList messages;
         auto w = std::make_unique<TFormMain>(model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->SetMessageHandler([&](const QString& text) { messages << text; });
         w->show();
         w->FormIsxDan->CurrencyVp->setValue(0.5); // 30 s of process time

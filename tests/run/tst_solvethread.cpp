@@ -5,6 +5,7 @@
 #include "ui/NumericEdit.h"
 #include "ui/Un3DGraphC.h"
 #include "ui/Un3DGraphS.h"
+#include "ui/UnCaseFile.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnSolve.h"
 #include "ui/UnTemTau.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
@@ -69,7 +71,11 @@ private slots:
         m_model = korvel::Model();
         m_messages.clear();
         w = std::make_unique<TFormMain>(m_model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->SetMessageHandler([this](const QString& text) { m_messages << text; });
+        // Closing with the edits of these runs throws them away without a dialog.
+        w->CaseFiles->SetChoiceHandler([](const QString&) { return int(QMessageBox::Discard); });
         connect(w.get(), &TFormMain::HandedOver, this, [this](bool start, double tau) {
             m_handOvers.append({start, tau});
         });

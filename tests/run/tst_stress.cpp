@@ -3,6 +3,7 @@
 // idle, and must not hang.
 #include "run/UnSolveThread.h"
 #include "ui/NumericEdit.h"
+#include "ui/UnCaseFile.h"
 #include "ui/UnIsxDan.h"
 #include "ui/unMain.h"
 
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <memory>
@@ -26,7 +28,11 @@ class TestStress : public QObject {
 
     void newWindow() {
         w = std::make_unique<TFormMain>(m_model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->SetMessageHandler([this](const QString& text) { m_messages << text; });
+        // Closing with the edits of these runs throws them away without a dialog.
+        w->CaseFiles->SetChoiceHandler([](const QString&) { return int(QMessageBox::Discard); });
         w->FormIsxDan->CurrencyVp->setValue(0.25); // 15 s of process time: 30 steps
         w->show();
     }

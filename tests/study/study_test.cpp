@@ -215,6 +215,41 @@ TEST(StudyRuns, RefusedRunsAreRowsNotTheEndOfTheStudy) {
     EXPECT_NE(line.find("Скорость разливки"), std::string::npos) << line;
 }
 
+// A row that goes unstable gets the single run's message and advice; a row run with a step too long
+// for the mould is done, with the warning in its message.
+TEST(StudyRuns, UnstableAndWarnedRowsSayWhyAndWhatToChoose) {
+    Study s;
+    s.base.window.DlomX = s.base.window.DlomY = 130;
+    s.base.window.C = 0.42;
+    s.base.window.Vlit = 2.0;
+    s.base.window.Lkrist = 0.715;
+    s.base.window.T0 = 1520;
+    s.base.window.Vp = 0.5;
+    s.inputs = {Input("L=80,10")};
+    s.base.params.M = 80;
+    s.maxSteps = 40;
+    StudyRunner runner(s, {0, StudyRunCount(s)}, 1);
+    runner.Run();
+    const auto& rows = runner.Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].status, StudyRunStatus::Unstable);
+    for (const char* part : {"неустойчив", "на шаге ", "вдвое", "0.2 с вместо 0.5 с", "грубая сетка"})
+        EXPECT_NE(rows[0].message.find(part), std::string::npos) << part << "\n" << rows[0].message;
+    EXPECT_NE(StudyCsvLine(rows[0]).find(",unstable,"), std::string::npos) << StudyCsvLine(rows[0]);
+
+    Study slow = s;
+    slow.base.params.M = 10;
+    slow.inputs = {Input("Dt=0.5,8")};
+    StudyRunner second(slow, {0, StudyRunCount(slow)}, 1);
+    second.Run();
+    ASSERT_EQ(second.Rows().size(), 2u);
+    EXPECT_FALSE(second.Rows()[0].warned) << second.Rows()[0].message;
+    const StudyRow& warned = second.Rows()[1];
+    EXPECT_TRUE(warned.warned);
+    EXPECT_EQ(warned.status, StudyRunStatus::Completed);
+    EXPECT_NE(warned.message.find("Шаг расчета 8 с слишком велик"), std::string::npos) << warned.message;
+}
+
 TEST(StudyParts, SlicesCoverTheStudyOnceInOrder) {
     for (std::size_t total : {0u, 1u, 2u, 5u, 6u, 7u, 24u, 101u}) {
         for (int n = 1; n <= 8; ++n) {

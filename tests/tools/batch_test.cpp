@@ -198,6 +198,25 @@ TEST_F(Batch, UnstableRunStopsWithAdvice) {
 }
 
 // The number of steps is announced before the run; a long run reports how far it has got.
+// A step too long for the mould runs, warned on stderr, with the warning in the JSON, the verdict and
+// the CSV; a sound case says nothing and its JSON holds a null warning.
+TEST_F(Batch, StepTooLongIsRunWithAWarning) {
+    const fs::path json = dir_ / "long.json", csv = dir_ / "csv";
+    const Result r = Run("Dt=20 TauEnd=60 --json '" + json.string() + "' --csv '" + csv.string() + "'");
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.err.find("внимание: Шаг расчета 20 с слишком велик"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("не более 1.6 с"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Внимание: Шаг расчета 20 с"), std::string::npos) << r.out;
+    EXPECT_NE(ReadAll(json).find("\"warning\": \"Шаг расчета 20 с слишком велик"), std::string::npos);
+    EXPECT_NE(ReadAll(csv / "verdict.csv").find("\nmouldSteps,1.6,20,,steps,warning\n"), std::string::npos);
+    EXPECT_NE(ReadAll(csv / "case.csv").find("run_warning,\"Шаг расчета 20 с"), std::string::npos);
+
+    const Result sound = Run("TauEnd=6 --json '" + json.string() + "'");
+    EXPECT_EQ(sound.rc, 0) << sound.err;
+    EXPECT_EQ(sound.err.find("внимание"), std::string::npos) << sound.err;
+    EXPECT_NE(ReadAll(json).find("\"warning\": null"), std::string::npos);
+}
+
 TEST_F(Batch, AnnouncesStepsAndReportsProgress) {
     const Result shortRun = Run("--steps 30");
     EXPECT_EQ(shortRun.rc, 0);

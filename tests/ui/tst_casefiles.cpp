@@ -5,6 +5,7 @@
 #include "ui/UnCaseFile.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnParamMod.h"
+#include "ui/UnStudy.h"
 #include "ui/unMain.h"
 
 #include <QAction>
@@ -98,6 +99,8 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_model = korvel::Model();
         w = std::make_unique<TFormMain>(m_model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->SetMessageHandler([this](const QString& t) { m_messages << t; });
         files()->SetChoiceHandler([this](const QString& t) {
             m_questions << t;
@@ -312,19 +315,58 @@ private slots:
         QVERIFY(files()->CasePath().isEmpty());
     }
 
-    void finerValuesAreRoundedWithANotice() {
+    // More decimals than a field shows are kept, shown, and used as the file gives them.
+    void finerValuesAreKept() {
         korvel::Case c;
         c.window.Vlit = 1.2345;
         const QString file = path(QStringLiteral("fine.korvel"));
         std::string error;
         QVERIFY(korvel::WriteCaseFile(file.toStdString(), c, error));
         QVERIFY(w->OpenCaseFile(file));
-        QCOMPARE(w->FormIsxDan->CurrencyVlit->value(), 1.23);
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages[0].contains(QStringLiteral("Скорость разливки")), qPrintable(m_messages[0]));
-        // The screen differs from the file, and shows it.
-        QVERIFY(files()->IsModified());
+        QCOMPARE(w->FormIsxDan->CurrencyVlit->value(), 1.2345);
+        QCOMPARE(w->FormIsxDan->CurrencyVlit->text().replace(',', '.'), QStringLiteral("1.2345"));
+        QCOMPARE(w->Model().data.Vlit, 1.2345);
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
+        QVERIFY(!files()->IsModified());
+    }
+
+    // Without a case file, unsaved edits are asked about at closing, and so is a study going on.
+    void closingAsksAboutEditsWithoutAFileAndAboutAStudy() {
+        QVERIFY(!w->isWindowModified());
+        w->FormIsxDan->CurrencyT0->setValue(1540);
         QVERIFY(w->isWindowModified());
+        QVERIFY2(w->windowTitle().contains(QStringLiteral("новый вариант")), qPrintable(w->windowTitle()));
+        m_answer = QMessageBox::Cancel;
+        QVERIFY(!w->close());
+        QCOMPARE(m_questions.size(), 1);
+        QVERIFY2(m_questions[0].contains(QStringLiteral("не сохранены")), qPrintable(m_questions[0]));
+        QVERIFY(w->isVisible());
+        // A study row loaded changes the case on screen: the title says so.
+        w->FormIsxDan->CurrencyT0->setValue(1515);
+        QVERIFY(!w->isWindowModified());
+        korvel::Case row = files()->CaseOnScreen();
+        row.params.Dt = 0.25;
+        QVERIFY(w->OpenStudyCase(row, 2));
+        QVERIFY(w->isWindowModified());
+        row.params.Dt = 0.5;
+        QVERIFY(w->OpenStudyCase(row, 1));
+        QVERIFY(!w->isWindowModified());
+
+        QStringList asked;
+        bool quit = false;
+        w->SetQuestionHandler([&](const QString& t) {
+            asked << t;
+            return quit;
+        });
+        w->ServisStudyExecute();
+        w->FormStudy->Start();
+        QVERIFY(w->FormStudy->Running()); // until its end is taken by the window thread
+        QVERIFY(!w->close());
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].startsWith(QStringLiteral("Идет серия расчетов")), qPrintable(asked[0]));
+        QTRY_VERIFY_WITH_TIMEOUT(!w->FormStudy->Running(), 120000);
+        QVERIFY(w->close());
+        QCOMPARE(asked.size(), 1);
     }
 
     void caseOnTheCommandLineOpens() {

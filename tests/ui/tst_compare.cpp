@@ -55,6 +55,8 @@ private slots:
     void init() {
         m_model = korvel::Model();
         w = std::make_unique<TFormMain>(m_model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->SetMessageHandler([](const QString&) {});
         w->CaseFiles->SetChoiceHandler([](const QString&) { return int(QMessageBox::Discard); });
         w->show();

@@ -88,8 +88,10 @@ private slots:
         QCOMPARE(e->text(), QStringLiteral("0,20"));
         e->selectAll();
         QTest::keyClicks(e, "0.456");
-        QCOMPARE(e->value(), 0.46); // rounded to the field's decimals while typing
+        QCOMPARE(e->value(), 0.456); // used as typed, though the field shows two decimals
         other->setFocus();
+        QCOMPARE(e->text(), QStringLiteral("0,456%")); // and shown as typed
+        e->setValue(0.46);
         QCOMPARE(e->text(), QStringLiteral("0,46%"));
         // Text that is no number leaves the last good value and is kept, marked wrong.
         e->setFocus();
@@ -199,8 +201,8 @@ private slots:
                                     .arg(kAllValues[k])
                                     .arg(pa[k], 0, 'g', 17)
                                     .arg(pb[k], 0, 'g', 17)));
-        QCOMPARE(w.CurrencyDlomX->value(), 251.34);
-        QCOMPARE(w.CurrencyT0->value(), 1531.0);
+        QCOMPARE(w.CurrencyDlomX->value(), 251.337);
+        QCOMPARE(w.CurrencyT0->value(), 1530.6);
     }
 
     void hiddenHydrogenTakesPart() {
@@ -215,6 +217,25 @@ private slots:
         data.H2 = 0;
         w.BitBtn2Click();
         QCOMPARE(data.H2, 0.004);
+    }
+
+    // A mould length typed with three decimals in a field of two is used and shown as typed.
+    void moreDecimalsThanShownAreKept() {
+        korvel::CastingData data;
+        TFormIsxDan w(data);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.CurrencyLkrist->setFocus();
+        w.CurrencyLkrist->selectAll();
+        QTest::keyClicks(w.CurrencyLkrist, "0,715");
+        QTest::keyClick(w.CurrencyLkrist, Qt::Key_Return);
+        QCOMPARE(data.Lkrist, 0.715);
+        QCOMPARE(data.Lend1, 0.715 + 0.4);
+        w.CurrencyVlit->setFocus();
+        QCOMPARE(w.CurrencyLkrist->text(), QStringLiteral("0,715"));
+        w.BitBtn3Click();
+        QCOMPARE(w.CurrencyLkrist->value(), 0.715);
+        QCOMPARE(w.CurrencyLkrist->text(), QStringLiteral("0,715"));
     }
 
     void enterInAFieldAccepts() {

@@ -42,6 +42,8 @@ private slots:
     void init() {
         m_model = korvel::Model();
         w = std::make_unique<TFormMain>(m_model);
+        // Runs on the coarse grids of the tests go ahead without the question.
+        w->SetQuestionHandler([](const QString&) { return true; });
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }

@@ -63,12 +63,12 @@ private slots:
         int prepared = 0;
         ScriptedParamMod d(m, [&] { ++prepared; });
         d.script = [](ScriptedParamMod& dlg) {
-            dlg.CurrencyDt->setValue(0.25); // rounds to the field's one decimal
+            dlg.CurrencyDt->setValue(0.25); // kept as given, though the field shows one decimal
             return int(QDialog::Accepted);
         };
         QVERIFY(d.EditModelParams());
         QCOMPARE(d.shown, 1);
-        QCOMPARE(m.params.Dt, 0.3);
+        QCOMPARE(m.params.Dt, 0.25);
         QCOMPARE(m.params.L, 10);
         QCOMPARE(m.params.M, 10);
         QCOMPARE(prepared, 0);

@@ -31,10 +31,10 @@
 
 namespace {
 
-// A short case: a 6 x 6 grid and half a minute of process time.
+// A short case: an 8 x 8 grid and half a minute of process time.
 korvel::Case SmallCase() {
     korvel::Case c;
-    c.params.L = c.params.M = 6;
+    c.params.L = c.params.M = 8;
     c.window.Vp = 0.5;
     return c;
 }
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(c.window.Vlit, 1.6);
         QCOMPARE(c.window.T0, 1520.0);
         QCOMPARE(c.window.Vp, 0.5);
-        QCOMPARE(c.params.L, 6);
+        QCOMPARE(c.params.L, 8);
         QCOMPARE(opened[0][1].toInt(), 5);
     }
 
@@ -308,7 +308,7 @@ private slots:
         QCOMPARE(main.FormIsxDan->Values().T0, 1533.0);
         QCOMPARE(main.FormIsxDan->Values().Vp, 0.5);
         QCOMPARE(model.params.L, 12);
-        QCOMPARE(model.params.M, 6);
+        QCOMPARE(model.params.M, 8);
         QCOMPARE(model.state.Tem.Rows(), 13); // the state follows the new grid
         QCOMPARE(model.params.SideFlag, -1);
         QVERIFY(main.fmParamMod->RadioButton2->isChecked());

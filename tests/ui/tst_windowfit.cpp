@@ -246,6 +246,7 @@ private slots:
     void arrangementsOnAnOrdinaryScreen() {
         korvel::Model model;
         TFormMain w(model);
+        w.SetQuestionHandler([](const QString&) { return true; });
         w.setWindowState(Qt::WindowNoState);
         w.resize(1366, 740);
         w.show();

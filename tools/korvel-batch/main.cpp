@@ -74,7 +74,9 @@ const char* kHelp =
 Каждое значение проверяется на физически возможный диапазон (C от 0 до 2 %, T0 от 1300 до 1700 °C и
 выше солидуса стали, L и M от 4 до 100 и т. д.); значение вне диапазона — код выхода 2.
 Перед расчетом в поток ошибок выводится число шагов, а во время долгого расчета — сколько шагов
-выполнено.
+выполнено. Шаг расчета, при котором сечение проходит кристаллизатор менее чем за 20 шагов, или
+сетка с ячейками толще 10 мм дают предупреждение («внимание: ...» с тем, что выбрать); расчет
+выполняется, а предупреждение попадает в итоги, в JSON ("warning") и в CSV (case.csv, verdict.csv).
 
 Код выхода:
   0 — расчет выполнен, файлы записаны;
@@ -321,6 +323,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // A step or grid that cannot resolve the machine is run as asked, with the warning beside its results.
+    const StepCheck check = CheckStep(m.data, m.params);
+    if (!check.Ok()) std::fprintf(stderr, "korvel-batch: внимание: %s\n", check.message.c_str());
+
     long long planned = PlannedSteps(m.data, m.params);
     if (o.steps >= 0) planned = std::min(planned, o.steps);
     std::fprintf(stderr, "korvel-batch: шагов расчета: %lld (сетка %d x %d, шаг %g с)\n", planned, m.params.L,
@@ -340,7 +346,7 @@ int main(int argc, char** argv) {
                 history.push_back(SampleChartNodes(state));
                 progress.Step(shown += 10);
             }
-            RecordProfile(profile, state);
+            tracker.RecordProfile(profile, state);
         },
         o.steps, &tracker);
     const DerivedResults results = tracker.Results(m);
@@ -371,7 +377,7 @@ int main(int argc, char** argv) {
     for (const std::string& line : DescribeResults(results))
         std::printf("%s\n", line.c_str());
     std::printf("Критерии качества:\n");
-    for (const std::string& line : DescribeVerdict(verdict))
+    for (const std::string& line : DescribeVerdict(verdict, check.message))
         std::printf("  %s\n", line.c_str());
     std::fflush(stdout);
     int rc = 0;
@@ -380,9 +386,10 @@ int main(int argc, char** argv) {
         if (err.empty()) {
             std::vector<FileContent> files;
             const std::string base = o.csvDir.back() == '/' ? o.csvDir : o.csvDir + "/";
-            for (CsvFile& f : ResultsCsv(RunRecord{m, history, results, out.end == RunEnd::Finished}))
+            for (CsvFile& f :
+                 ResultsCsv(RunRecord{m, history, results, out.end == RunEnd::Finished, check.message}))
                 files.push_back({base + f.name, std::move(f.text)});
-            for (CsvFile& f : ProfileCsv(profile, verdict))
+            for (CsvFile& f : ProfileCsv(profile, verdict, &check))
                 files.push_back({base + f.name, std::move(f.text)});
             err = WriteFilesAtomically(files);
         }
@@ -393,8 +400,9 @@ int main(int argc, char** argv) {
         }
     }
     if (!o.json.empty()) {
-        if (const std::string err = WriteFilesAtomically(
-                {{o.json, BatchJson(m, out.steps, history, results, ProfileVerdictJson(profile, verdict))}});
+        if (const std::string err =
+                WriteFilesAtomically({{o.json, BatchJson(m, out.steps, history, results,
+                                                         ProfileVerdictJson(profile, verdict, &check))}});
             !err.empty()) {
             std::fprintf(stderr, "korvel-batch: JSON не записан, прежний файл не изменен: %s\n",
                          PrintableText(err, 400).c_str());
