@@ -58,7 +58,9 @@ void Transfer(const Model& m, const SurfaceLaw& law, double ts, double& h, doubl
     const double radiationAndAir =
         AirLaw(ts, law.tenv, law.eps, law.zone >= 1 && law.zone <= 4 && law.w > 0 ? 0 : law.kface);
     if (law.zone >= 1 && law.zone <= 4 && law.w > 0) {
-        const double hs = SprayCoefficient(m.params.Spray, law.w, m.params.SprayWaterT, ts);
+        // A calibrated section's multiplier scales its spray coefficient, as in the original model.
+        const double hs = SprayCoefficient(m.params.Spray, law.w, m.params.SprayWaterT, ts) *
+                          m.params.SprayFactor[law.zone - 1];
         h = hs + radiationAndAir;
         sink = h > 0 ? (hs * m.params.SprayWaterT + radiationAndAir * law.tenv) / h : law.tenv;
     } else {
