@@ -74,6 +74,23 @@ const std::vector<FieldRange> kRanges = {
     {"M", "Количество узлов по оси Y", "", kMinNodes, kMaxNodes, kClosed, kWhole, "the model's arrays"},
     {"SideFlag", "Сторона сечения (SideFlag)", "", -1, 1, kClosed, kWhole,
      "+1 on the short radius, -1 on the long radius; 0 is refused"},
+    {"Boundary", "Граничные условия", "", 0, 1, kClosed, kWhole, "0 the original model, 1 the physical one"},
+    {"MouldA", "Кристаллизатор: A", "МВт/м2", 0, 20, kOpen, kReal,
+     "published billet-mould laws have A of 2-5 MW/m2; 20 leaves room for any mould"},
+    {"MouldB", "Кристаллизатор: B", "МВт/(м2·с^0,5)", 0, 10, kClosed, kReal,
+     "0 is a constant flux; published laws have B below 1"},
+    {"MouldWater", "Расход воды кристаллизатора", "м3/ч", 0, 10000, kOpen, kReal,
+     "a billet mould takes 100-200 m3/h; the water's rise needs a flow above 0"},
+    {"SprayWaterT", "Температура воды ЗВО", "°C", 0, 99, kClosed, kReal, "liquid water at the nozzles"},
+    {"Spray", "Формула ЗВО", "", 0, 2, kClosed, kWhole, "the three spray correlations"},
+    {"Kspray1", "Поправка теплоотдачи, секция 1", "", 0, 10, kOpen, kReal,
+     "a calibration multiplier: above 0, at most ten times the law"},
+    {"Kspray2", "Поправка теплоотдачи, секция 2", "", 0, 10, kOpen, kReal,
+     "a calibration multiplier: above 0, at most ten times the law"},
+    {"Kspray3", "Поправка теплоотдачи, секция 3", "", 0, 10, kOpen, kReal,
+     "a calibration multiplier: above 0, at most ten times the law"},
+    {"Kspray4", "Поправка теплоотдачи, секция 4", "", 0, 10, kOpen, kReal,
+     "a calibration multiplier: above 0, at most ten times the law"},
     {"HalfX", "Половина заготовки по X", "м", 0.025, 0.25, kClosed, kReal, "DlomX / 2000"},
     {"HalfY", "Половина заготовки по Y", "м", 0.025, 0.25, kClosed, kReal, "DlomY / 2000"},
     {"TauEnd", "Время процесса", "с", 0, 10800, kClosed, kReal, "Vp × 60"},
@@ -196,8 +213,20 @@ std::string CheckWindowRanges(const DataWindowValues& w, const ModelParams* p, c
         if (std::string why = CheckFieldValue(r, v, NameOf(r, name)); !why.empty()) return why;
     }
     if (p) {
-        const std::pair<const char*, double> params[] = {
-            {"Dt", p->Dt}, {"L", double(p->L)}, {"M", double(p->M)}, {"SideFlag", double(p->SideFlag)}};
+        const std::pair<const char*, double> params[] = {{"Dt", p->Dt},
+                                                         {"L", double(p->L)},
+                                                         {"M", double(p->M)},
+                                                         {"SideFlag", double(p->SideFlag)},
+                                                         {"Boundary", double(p->Boundary)},
+                                                         {"MouldA", p->MouldA},
+                                                         {"MouldB", p->MouldB},
+                                                         {"MouldWater", p->MouldWater},
+                                                         {"SprayWaterT", p->SprayWaterT},
+                                                         {"Spray", double(p->Spray)},
+                                                         {"Kspray1", p->SprayFactor[0]},
+                                                         {"Kspray2", p->SprayFactor[1]},
+                                                         {"Kspray3", p->SprayFactor[2]},
+                                                         {"Kspray4", p->SprayFactor[3]}};
         for (const auto& [key, v] : params) {
             const FieldRange& r = Range(key);
             if (std::string why = CheckFieldValue(r, v, NameOf(r, name)); !why.empty()) return why;
@@ -248,7 +277,17 @@ std::string CheckDataRanges(const CastingData& d, const ModelParams& p, const Fi
                                                      {"Dt", p.Dt},
                                                      {"L", double(p.L)},
                                                      {"M", double(p.M)},
-                                                     {"SideFlag", double(p.SideFlag)}};
+                                                     {"SideFlag", double(p.SideFlag)},
+                                                     {"Boundary", double(p.Boundary)},
+                                                     {"MouldA", p.MouldA},
+                                                     {"MouldB", p.MouldB},
+                                                     {"MouldWater", p.MouldWater},
+                                                     {"SprayWaterT", p.SprayWaterT},
+                                                     {"Spray", double(p.Spray)},
+                                                     {"Kspray1", p.SprayFactor[0]},
+                                                     {"Kspray2", p.SprayFactor[1]},
+                                                     {"Kspray3", p.SprayFactor[2]},
+                                                     {"Kspray4", p.SprayFactor[3]}};
     for (const auto& [key, v] : values) {
         const FieldRange& r = Range(key);
         if (std::string why = CheckFieldValue(r, v, NameOf(r, name)); !why.empty()) return why;

@@ -112,7 +112,7 @@ TEST(CaseFile, FileWithoutTheBoundaryModelOpensWithTheOriginalOne) {
     for (const CaseField& f : CaseFields()) {
         if (!f.optional) continue;
         const auto at = text.find(std::string(",\n    \"") + f.key + "\"");
-        ASSERT_NE(at, std::string::npos) << f.key;
+        if (at == std::string::npos) continue; // a default value is not written
         text.erase(at, text.find('}', at) + 1 - at);
     }
     Case back;

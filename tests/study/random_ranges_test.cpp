@@ -71,8 +71,8 @@ TEST(RandomRanges, InsideRunsOutsideIsRefused) {
             v = std::max(v, std::ceil(Tsol(d, d.C, d.S)) + 1);
         }
         if (in && f.param == CaseField::Param::None && std::string(f.key).rfind("Nn", 0) == 0 && v < 1) v = 1;
-        const bool settable = f.window || f.param == CaseField::Param::Dt ||
-                              (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e9);
+        const bool settable =
+            f.window || !r.whole || (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e9);
         const std::string what = std::string(f.key) + "=" + NumberForMessage(v);
         if (!settable) {
             // A whole-number parameter the case cannot hold: refused before it is set.
