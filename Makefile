@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_BUILD_TYPE ?= Release
 
-.PHONY: all deps configure build run test test-sanitize test-sanitize-windows test-sanitize-thread lint bench clean
+.PHONY: all deps configure build run test test-sanitize test-sanitize-core test-sanitize-windows test-sanitize-thread lint bench clean
 
 all: build
 
@@ -27,13 +27,17 @@ test: build
 package: build
 	@cmake --build $(BUILD_DIR) --target package
 
-# The model and the batch runner under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitize: deps
+# Everything under AddressSanitizer and UndefinedBehaviorSanitizer: the Qt-free libraries and the batch
+# runner, then the offscreen window tests.
+test-sanitize: test-sanitize-core
+	@$(MAKE) --no-print-directory test-sanitize-windows
+
+# The Qt-free libraries (model, results, run, cases, studies, design, strand) and the batch runner.
+test-sanitize-core: deps
 	@cmake -S . -B build-asan -DKORVEL_WITH_QT=OFF -DKORVEL_SANITIZE=address,undefined \
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
-	@$(MAKE) --no-print-directory test-sanitize-windows
 
 # The offscreen window tests (not the OpenGL ones) under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Only the test programs are built.
