@@ -1,7 +1,10 @@
 #pragma once
 
-#include "results/DerivedResults.h"
 #include "model/Model.h"
+#include "results/DerivedResults.h"
+#include "results/KeyFigures.h"
+#include "results/MachineProfile.h"
+#include "results/QualityVerdict.h"
 #include "results/ResultsExport.h"
 
 #include <mutex>
@@ -15,6 +18,15 @@ struct HandOverRecord {
     double lmenisk = 0; // distance of the slice from the meniscus, m
     korvel::ChartSample sample{};
     korvel::ShellThickness shell{};
+};
+
+// What the run has found as it stood at a hand-over: the profile along the machine, the results, the
+// key figures and the verdict on them.
+struct HandOverFigures {
+    korvel::MachineProfile profile;
+    korvel::DerivedResults results;
+    korvel::KeyFigures key;
+    std::vector<korvel::CriterionResult> verdict;
 };
 
 // The way from the run's worker to the window thread. At a hand-over the worker copies what the
@@ -31,19 +43,30 @@ public:
     // thread has to be told (it has taken everything before), false when a delivery is already on its
     // way and will pick this one up too.
     bool Post(const korvel::Model& m, const HandOverRecord& record);
+    // The same, with the figures of this hand-over (the latest ones are kept, like the fields).
+    bool Post(const korvel::Model& m, const HandOverRecord& record, const HandOverFigures& figures);
 
     // Window thread: moves the records handed over since the last Take into `records` (in order) and,
     // when fields newer than those in `display` were handed over, swaps them in and returns true.
     // `display` then holds Tau, the grid size, the casting data and Tem, SMean, CMean of the latest
     // hand-over.
     bool Take(std::vector<HandOverRecord>& records, korvel::Model& display);
+    // The same; when figures newer than those in `figures` were handed over, swaps them in and sets
+    // `freshFigures`.
+    bool Take(std::vector<HandOverRecord>& records, korvel::Model& display, HandOverFigures& figures,
+              bool& freshFigures);
 
 private:
+    bool postLocked(const korvel::Model& m, const HandOverRecord& record);
+    bool takeLocked(std::vector<HandOverRecord>& records, korvel::Model& display);
+
     std::mutex m_mutex;
     std::vector<HandOverRecord> m_records;
     korvel::Model m_latest;
-    bool m_fresh = false;   // m_latest holds fields not yet taken
-    bool m_pending = false; // the window thread has been told and not yet taken
+    HandOverFigures m_figures;
+    bool m_fresh = false;        // m_latest holds fields not yet taken
+    bool m_freshFigures = false; // m_figures holds figures not yet taken
+    bool m_pending = false;      // the window thread has been told and not yet taken
 };
 
 // The display fields of a model (Tau, grid size, casting data, Tem, SMean, CMean) copied into `to`,

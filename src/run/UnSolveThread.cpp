@@ -96,17 +96,34 @@ HandOverRecord TSolveThread::recordNow(bool start, bool last) const {
     return r;
 }
 
+bool TSolveThread::WaitAtEveryHandOver = false;
+
+const HandOverFigures& TSolveThread::figuresNow() {
+    // The profile takes this hand-over's point and the surface extremes of the steps since the last one.
+    m_tracker.RecordProfile(m_work.profile, m_model);
+    m_work.results = m_hasResults ? m_results : m_tracker.Results(m_model);
+    m_work.key = korvel::ComputeKeyFigures(m_model, m_work.results, m_completed);
+    m_work.verdict = korvel::JudgeQuality(m_work.key, m_work.profile, m_model.data, m_limits);
+    return m_work;
+}
+
 void TSolveThread::handOver(bool start, bool last) {
     if (m_abandoned) return;
-    m_mailbox.Post(m_model, recordNow(start, last));
-    // The worker waits only while the window thread takes the copy and signals it; the pictures are
-    // drawn afterwards (the final one before the worker goes on to end).
-    QMetaObject::invokeMethod(
-        this, [this] { deliver(); }, Qt::BlockingQueuedConnection);
+    const bool tell = m_mailbox.Post(m_model, recordNow(start, last), figuresNow());
+    if (last || WaitAtEveryHandOver) {
+        // The final state is taken and drawn before the worker goes on to end.
+        QMetaObject::invokeMethod(
+            this, [this] { deliver(); }, Qt::BlockingQueuedConnection);
+    } else if (tell) {
+        // The worker goes on at once; the window thread takes this and whatever follows when it is free.
+        QMetaObject::invokeMethod(
+            this, [this] { deliver(); }, Qt::QueuedConnection);
+    }
 }
 
 void TSolveThread::HandOverHere(bool start, bool last) {
-    m_mailbox.Post(m_model, recordNow(start, last));
+    if (start) m_work = {};
+    m_mailbox.Post(m_model, recordNow(start, last), figuresNow());
     deliver();
     drawPending();
 }
@@ -121,7 +138,8 @@ int FrameMilliseconds() {
 } // namespace
 
 void TSolveThread::deliver() {
-    const bool fresh = m_mailbox.Take(m_records, m_display);
+    bool freshFigures = false;
+    const bool fresh = m_mailbox.Take(m_records, m_display, m_figures, freshFigures);
     if (m_abandoned) return;
     bool last = false;
     for (const HandOverRecord& r : m_records) {
@@ -134,7 +152,7 @@ void TSolveThread::deliver() {
         m_sliceStale = true;
         m_layersStale = m_layersStale || !r.start;
     }
-    if (!m_records.empty()) recordProfile();
+    if (freshFigures) m_profileStale = true;
     for (const HandOverRecord& r : m_records)
         emit HandedOver(r.start, r.tau);
     if (!fresh && !m_sliceStale && !m_profileStale && m_chartSamples.empty()) return;
@@ -166,7 +184,7 @@ void TSolveThread::drawPictures(bool final) {
     m_sliceStale = false;
     if (slice) emit SliceShown(m_display.state.Tau);
     if (m_profileStale && m_windows.profile) {
-        m_windows.profile->ShowProfile(m_profile, m_profileResults, m_verdict);
+        m_windows.profile->ShowProfile(m_figures.profile, m_figures.results, m_figures.verdict);
         // Drawn now rather than at the next paint, so that its cost counts in the gap before the next
         // pictures: the chart along the machine is the dearest of them.
         m_windows.profile->repaint();
@@ -267,7 +285,6 @@ void TSolveThread::ShowStart(const HandOverRecord& r) {
     if (m_windows.tempTau) m_windows.tempTau->ClearSeries();
     if (m_windows.graphS) m_windows.graphS->StartSurface(m_display.params.L, m_display.params.M);
     if (m_windows.graphC) m_windows.graphC->StartSurface(m_display.params.L, m_display.params.M);
-    m_profile = {};
     if (m_windows.profile)
         m_windows.profile->Start(korvel::ZonesOf(m_model.data), m_model.data.Vlit * m_model.data.TauEnd / 60,
                                  std::max(m_model.data.HalfX, m_model.data.HalfY),
@@ -278,13 +295,4 @@ void TSolveThread::ShowStep(const HandOverRecord& r) {
     m_history.push_back(r.sample);
     m_shell = r.shell;
     m_chartSamples.push_back(r.sample);
-}
-
-void TSolveThread::recordProfile() {
-    // The worker waits in the hand-over, so the model and its tracker can be read here.
-    m_tracker.RecordProfile(m_profile, m_model);
-    m_profileResults = m_hasResults ? m_results : m_tracker.Results(m_model);
-    m_key = korvel::ComputeKeyFigures(m_model, m_profileResults, m_completed);
-    m_verdict = korvel::JudgeQuality(m_key, m_profile, m_model.data, m_limits);
-    m_profileStale = true;
 }

@@ -36,14 +36,14 @@ struct RunWindows {
 // until the process time reaches its end or a stop is requested, handing the state over to the window
 // thread after every tenth step and once more at the end.
 //
-// A hand-over copies what the windows show (HandOverMailbox) and waits only until the window thread
-// has taken the copy: it adds the point to the history and signals the
-// hand-over (HandedOver) while the worker waits, so a handler of that signal still sees the state
-// between two steps. The pictures (cross-section, temperature chart, sulphur and carbon surfaces) are
-// drawn afterwards
-// from the copy of the latest hand-over while the worker steps on: at most once per frame of the
-// screen and no more often than their drawing time allows, so a window thread busy drawing holds the
-// model back as little as possible; the final hand-over is drawn before the worker ends.
+// A hand-over copies what the windows show and what the run has found so far (the profile along the
+// machine, the key figures and the verdict, computed by the worker) into a HandOverMailbox, and the worker
+// goes on at once: the window thread takes everything handed over when it is free, adds the points to
+// the history and signals each hand-over (HandedOver), then draws the pictures from the latest copy at
+// most once per frame of the screen and no more often than their drawing time allows. A window thread
+// busy drawing never holds the model back. Only the final hand-over waits until the window thread has
+// taken and drawn it; with WaitAtEveryHandOver every hand-over waits, so that a handler of HandedOver
+// sees the model between two steps.
 //
 // The casting data the run reads are copied, under dataGuard, from the shared record at the start of
 // every step, so an accept in the data window takes effect from the next step and a step never sees a
@@ -92,12 +92,16 @@ public:
 
     // The profile along the machine recorded at every hand-over, the key figures and the quality verdict
     // as they stood at the latest one (read like the results above).
-    const korvel::MachineProfile& Profile() const { return m_profile; }
-    korvel::KeyFigures KeyFiguresNow() const { return m_key; }
-    const std::vector<korvel::CriterionResult>& Verdict() const { return m_verdict; }
-    // The limits the verdict is judged by; window thread only (the hand-overs read them there).
+    const korvel::MachineProfile& Profile() const { return m_figures.profile; }
+    korvel::KeyFigures KeyFiguresNow() const { return m_figures.key; }
+    const std::vector<korvel::CriterionResult>& Verdict() const { return m_figures.verdict; }
+    // The limits the verdict is judged by; set before the run starts (the worker judges by them).
     void SetQualityLimits(const korvel::QualityLimits& limits) { m_limits = limits; }
 
+    // Every hand-over waits until the window thread has taken it (by default only the final one does): a
+    // handler of HandedOver then sees the model itself between two steps, and a stop or an accept in
+    // it takes effect from the next step. For tests and tools that inspect the run step by step.
+    static bool WaitAtEveryHandOver;
     // The step every run carries out; tests may put a wrapper around the model's own.
     static void (*TimeStepFunction)(korvel::Model&);
 
@@ -160,17 +164,16 @@ private:
     bool m_hasResults = false;
     bool m_completed = false;
 
-    void recordProfile(); // window thread, inside a hand-over (the worker waits)
-    korvel::MachineProfile m_profile;
-    korvel::DerivedResults m_profileResults; // the results as they stood at the latest hand-over
-    bool m_profileStale = false;             // the profile window has not yet shown m_profile
-    korvel::KeyFigures m_key;
+    // Worker: records this hand-over's point on its profile and judges the state as it stands.
+    const HandOverFigures& figuresNow();
+    HandOverFigures m_work; // worker only
     korvel::QualityLimits m_limits;
-    std::vector<korvel::CriterionResult> m_verdict;
     HandOverMailbox m_mailbox;
     // Window thread: the latest hand-over's fields, the records just taken and the drawing schedule.
     korvel::Model m_display;
     std::vector<HandOverRecord> m_records;
+    HandOverFigures m_figures;   // of the latest hand-over taken
+    bool m_profileStale = false; // the profile window has not yet shown m_figures
     double m_displayLmenisk = 0;
     std::vector<korvel::ChartSample> m_chartSamples; // points not yet on the temperature chart
     bool m_sliceStale = false;                       // the cross-section has not yet shown m_display

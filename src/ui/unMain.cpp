@@ -817,10 +817,12 @@ void TFormMain::closeEvent(QCloseEvent* e) {
 
 void TFormMain::showRunProgress(TSolveThread* worker, bool start, double tau) {
     // When the cross-section window has been drawn: the figures of the state it shows.
-    const double tauEnd = m_model.data.TauEnd;
+    // The casting data of that state: the worker's own record may be changing meanwhile.
+    const korvel::CastingData& data = worker->DisplayData();
+    const double tauEnd = data.TauEnd;
     const double share = tauEnd > 0 ? std::clamp(tau / tauEnd, 0.0, 1.0) : 1.0;
     ProgressRun->setValue(int(std::floor(share * 100 + 1e-9)));
-    const double z = start ? 0 : std::max(0.0, m_model.data.Vlit * tau / 60);
+    const double z = start ? 0 : std::max(0.0, data.Vlit * tau / 60);
     m_lastDistance = z;
     LabelDistance->setText(QStringLiteral("Расстояние от мениска: %1 м").arg(FormatFixed(z, 6, 2)));
     // The latest hand-over's shell: the state the cross-section window has just drawn.

@@ -85,6 +85,7 @@ private slots:
         held::Release();
         w.reset();
         TSolveThread::TimeStepFunction = &korvel::TimeStep;
+        TSolveThread::WaitAtEveryHandOver = false;
     }
 
     void handOverSchedule_data() {
@@ -143,6 +144,7 @@ private slots:
     }
 
     void stopEndsAfterAtMostOneMoreStep() {
+        TSolveThread::WaitAtEveryHandOver = true;
         // Stop inside the first periodic update: the worker is between steps 10 and 11.
         connect(w.get(), &TFormMain::HandedOver, this, [this](bool start, double) {
             if (!start && m_handOvers.size() == 2) {
@@ -312,6 +314,7 @@ private slots:
     }
 
     void acceptDuringARunTakesEffectAtTheNextStep() {
+        TSolveThread::WaitAtEveryHandOver = true;
         QList<double> vlit, halfX;
         connect(w.get(), &TFormMain::HandedOver, this, [&](bool start, double) {
             vlit << m_model.data.Vlit;

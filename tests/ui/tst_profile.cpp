@@ -92,7 +92,10 @@ private slots:
         w->SetFolderChooser([this] { return m_folder; });
         w->show();
     }
-    void cleanup() { w.reset(); }
+    void cleanup() {
+        w.reset();
+        TSolveThread::WaitAtEveryHandOver = false;
+    }
 
     void windowShowsProfileZonesAndValues() {
         TFormProfile f;
@@ -198,6 +201,7 @@ private slots:
     }
 
     void liveDuringTheRunAndAfter() {
+        TSolveThread::WaitAtEveryHandOver = true; // the profile as it stands at each hand-over
         QList<int> points;
         connect(w.get(), &TFormMain::HandedOver, this, [this, &points](bool, double) {
             if (w->SolveThread) points << int(w->SolveThread->Profile().points.size());

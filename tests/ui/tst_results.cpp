@@ -3,6 +3,7 @@
 #include "results/DerivedResults.h"
 #include "results/QualityVerdict.h"
 #include "results/ResultsExport.h"
+#include "run/UnSolveThread.h"
 #include "ui/UnCompare.h"
 #include "ui/UnIsxDan.h"
 #include "ui/UnResults.h"
@@ -133,7 +134,10 @@ private slots:
         });
         w->show();
     }
-    void cleanup() { w.reset(); }
+    void cleanup() {
+        w.reset();
+        TSolveThread::WaitAtEveryHandOver = false;
+    }
 
     void summaryOfWorkedFigures() {
         korvel::DerivedResults r;
@@ -327,6 +331,7 @@ private slots:
     }
 
     void stoppedRunKeepsItsResultsInTheMenu() {
+        TSolveThread::WaitAtEveryHandOver = true; // stopped at 10 s exactly
         connect(w.get(), &TFormMain::HandedOver, this, [this](bool, double tau) {
             if (tau >= 10 && w->RunActive()) w->ActionsStop->trigger();
         });
