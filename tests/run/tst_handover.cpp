@@ -2,6 +2,7 @@
 // signal in order, while the pictures are drawn from the latest state only; the final state is always
 // on the screen when the run has ended.
 
+#include "HeldSteps.h"
 #include "components/PaintIsoZone.h"
 #include "model/RunInit.h"
 #include "model/TimeStep.h"
@@ -73,6 +74,7 @@ private slots:
         w->show();
     }
     void cleanup() {
+        held::Release();
         w.reset();
         TSolveThread::TimeStepFunction = &korvel::TimeStep;
     }
@@ -114,6 +116,31 @@ private slots:
         QVERIFY(runToEnd(0.25));
         QCOMPARE(w->FormGraphS->GridSize(), QSize(6, 9));
         QCOMPARE(w->FormTempTau->PointCount(), 4);
+        checkFinalState();
+    }
+
+    void busyWindowThreadDoesNotHoldTheRunBack() {
+        // The worker takes ten steps and waits. The window thread, held inside the first periodic
+        // hand-over, lets it take ten more and waits until it has: which it can do only when hand-overs
+        // do not wait for the window thread.
+        held::Use(10);
+        bool heldOnce = false, wentOn = false;
+        connect(w.get(), &TFormMain::HandedOver, this, [&](bool start, double) {
+            if (start || heldOnce) return;
+            heldOnce = true;
+            held::Allowed() = 10;
+            QDeadlineTimer deadline(60000);
+            while (!deadline.hasExpired() && w->SolveThread->StepsDone() < 20)
+                QThread::yieldCurrentThread();
+            wentOn = w->SolveThread->StepsDone() == 20;
+            held::Release();
+        });
+        QVERIFY(runToEnd(1)); // 120 steps
+        QVERIFY(wentOn);
+        // Every hand-over still reached the chart, in order, and the final state is shown.
+        QCOMPARE(w->FormTempTau->PointCount(), 13);
+        for (int k = 0; k < 12; ++k)
+            QCOMPARE(w->FormTempTau->Series2->at(k).x(), 5.0 * (k + 1) / 60);
         checkFinalState();
     }
 
