@@ -1,6 +1,7 @@
 #include "Calibration.h"
 
 #include "DesignText.h"
+#include "model/PhysicalBoundary.h"
 #include "results/FileWrite.h"
 #include "results/MachineProfile.h"
 #include "run/HeadlessRun.h"
@@ -205,6 +206,8 @@ CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readi
     r.calibrated = c;
     for (int k = 0; k < 4; ++k)
         r.before[k] = r.multipliers[k] = c.params.SprayFactor[k];
+    const double a0 = c.params.MouldA;
+    r.mouldABefore = r.mouldAAfter = a0;
     if (readings.empty()) {
         r.message = "нет ни одного измерения";
         return r;
@@ -213,6 +216,12 @@ CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readi
         r.message = "границы множителей должны быть числами больше нуля, нижняя не больше верхней";
         return r;
     }
+    const bool physical = c.params.Boundary == BoundaryModel::Physical;
+    if (physical && (!(s.mouldALow > 0) || !(s.mouldALow <= s.mouldAHigh) || !std::isfinite(s.mouldAHigh))) {
+        r.message = "границы A кристаллизатора должны быть числами больше нуля, нижняя не больше верхней";
+        return r;
+    }
+    double mouldTime = 0; // s from the meniscus to the mould's exit
     {
         Model m;
         ApplyCase(CalibrationCase(c, readings), m);
@@ -222,9 +231,18 @@ CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readi
         }
         // A section can be fitted only from readings taken in it or after it.
         const double starts[4] = {m.data.Lkrist, m.data.Lend1, m.data.Lend2, m.data.Lend3};
-        for (int k = 0; k < 4; ++k)
+        // With the physical model a section's multiplier scales its spray coefficient alone, which a
+        // section without water does not have: nothing can tell its multiplier.
+        const double flows[4] = {m.data.Q1, m.data.Q2, m.data.Q3, m.data.Q4};
+        for (int k = 0; k < 4; ++k) {
+            r.dry[k] = physical && !(flows[k] > 0);
             for (const Measurement& x : readings)
-                if (x.z > starts[k]) r.fitted[k] = true;
+                if (x.z > starts[k] && !r.dry[k]) r.fitted[k] = true;
+        }
+        // The mould's flux shapes the surface from the meniscus on, so every reading (each lies below
+        // the meniscus) tells A; the readings in the mould tell it best.
+        r.mouldAFitted = physical;
+        mouldTime = m.data.Vlit > 0 ? m.data.Lkrist / (m.data.Vlit / 60) : 0;
     }
     const std::vector<double> before = ModelAtReadings(c, readings);
     r.runs = 1;
@@ -238,21 +256,26 @@ CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readi
     }
     r.rmsBefore = Rms(r.residualsBefore);
 
-    // The variables: the multipliers of the sections that readings can tell. (Where the physical
-    // boundary model is chosen, its mould law's constant would join them here as a fifth variable.)
+    // The variables: the multipliers of the sections that readings can tell and, with the physical
+    // boundary model, the mould law's A as its ratio to the case's A (kMouldA), so that the optimiser's
+    // steps in it are of the multipliers' size: 0.2 of it is 0.54 MW/m² at the default A.
+    constexpr int kMouldA = 4;
     std::vector<int> vars;
     for (int k = 0; k < 4; ++k)
         if (r.fitted[k]) vars.push_back(k);
+    if (r.mouldAFitted) vars.push_back(kMouldA);
     double bestSse = r.rmsBefore * r.rmsBefore * double(readings.size());
-    std::array<double, 4> best = r.before;
+    // The four multipliers, then A (MW/m²).
+    std::array<double, 5> best{r.before[0], r.before[1], r.before[2], r.before[3], a0};
     struct Ctx {
         const Case* c;
         const std::vector<Measurement>* readings;
         const std::vector<int>* vars;
-        std::array<double, 4> base;
+        std::array<double, 5> base;
+        double a0;
         CalibrationResult* r;
         double* bestSse;
-        std::array<double, 4>* best;
+        std::array<double, 5>* best;
         const std::atomic<bool>* cancel;
         const std::function<void(int, double)>* progress;
         nlopt::opt* opt;
@@ -261,22 +284,36 @@ CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readi
         const unsigned n = unsigned(vars.size());
         // BOBYQA needs two variables at least; one is fitted with a derivative-free bounded search.
         nlopt::opt opt(n >= 2 ? nlopt::LN_BOBYQA : nlopt::LN_SBPLX, n);
-        opt.set_lower_bounds(std::vector<double>(n, s.low));
-        opt.set_upper_bounds(std::vector<double>(n, s.high));
-        opt.set_initial_step(std::vector<double>(n, std::min(0.2, (s.high - s.low) / 4)));
+        std::vector<double> lower(n, s.low), upper(n, s.high), step(n, std::min(0.2, (s.high - s.low) / 4));
+        std::vector<double> x(n);
+        for (unsigned v = 0; v < n; ++v) {
+            if (vars[v] == kMouldA) {
+                // Bounds widened to take in the case's own A, which is the start.
+                lower[v] = std::min(s.mouldALow, a0) / a0;
+                upper[v] = std::max(s.mouldAHigh, a0) / a0;
+                step[v] = std::min(0.2, (upper[v] - lower[v]) / 4);
+                x[v] = 1;
+            } else {
+                x[v] = std::clamp(r.before[vars[v]], s.low, s.high);
+            }
+        }
+        opt.set_lower_bounds(lower);
+        opt.set_upper_bounds(upper);
+        opt.set_initial_step(step);
         opt.set_xtol_abs(1e-3);
         opt.set_ftol_rel(1e-7);
         opt.set_maxeval(s.maxRuns - 1);
-        Ctx ctx{&c, &readings, &vars, r.before, &r, &bestSse, &best, cancel, &progress, &opt};
+        Ctx ctx{&c, &readings, &vars, best, a0, &r, &bestSse, &best, cancel, &progress, &opt};
         opt.set_min_objective(
             [](unsigned nv, const double* x, double*, void* data) {
                 auto* c = static_cast<Ctx*>(data);
                 Case trial = *c->c;
-                std::array<double, 4> k = c->base;
+                std::array<double, 5> k = c->base;
                 for (unsigned v = 0; v < nv; ++v)
-                    k[(*c->vars)[v]] = x[v];
+                    k[(*c->vars)[v]] = (*c->vars)[v] == kMouldA ? x[v] * c->a0 : x[v];
                 for (int s = 0; s < 4; ++s)
                     trial.params.SprayFactor[s] = k[s];
+                trial.params.MouldA = k[kMouldA];
                 const std::vector<double> t = ModelAtReadings(trial, *c->readings);
                 ++c->r->runs;
                 double sse = 0;
@@ -294,9 +331,6 @@ CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readi
                 return sse;
             },
             &ctx);
-        std::vector<double> x(n);
-        for (unsigned v = 0; v < n; ++v)
-            x[v] = std::clamp(r.before[vars[v]], s.low, s.high);
         double f = 0;
         try {
             opt.optimize(x, f);
@@ -304,19 +338,29 @@ CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readi
             // A forced stop or a round-off limit: the best multipliers so far stand.
         }
     }
-    r.multipliers = best;
     for (int k = 0; k < 4; ++k)
-        r.calibrated.params.SprayFactor[k] = best[k];
+        r.calibrated.params.SprayFactor[k] = r.multipliers[k] = best[k];
+    r.calibrated.params.MouldA = r.mouldAAfter = best[kMouldA];
+    if (r.mouldAFitted) {
+        const double b = c.params.MouldB * 1e6;
+        const double q0 = MouldFluxIntegral(a0 * 1e6, b, mouldTime);
+        r.mouldHeatChange =
+            q0 > 0 ? (MouldFluxIntegral(r.mouldAAfter * 1e6, b, mouldTime) / q0 - 1) * 100 : NAN;
+    }
     const std::vector<double> after = ModelAtReadings(r.calibrated, readings);
     ++r.runs;
     r.residualsAfter = Residuals(after, readings);
     r.rmsAfter = Rms(r.residualsAfter);
     r.ok = true;
-    if (cancel && cancel->load()) r.message = "подбор прерван; показаны лучшие множители, найденные до этого";
+    if (cancel && cancel->load())
+        r.message = r.mouldAFitted
+                        ? "подбор прерван; показаны лучшие множители и A кристаллизатора, найденные до этого"
+                        : "подбор прерван; показаны лучшие множители, найденные до этого";
     for (int k = 0; k < 4; ++k)
         if (!r.fitted[k])
             r.message += std::string(r.message.empty() ? "" : "; ") + "секция " + std::to_string(k + 1) +
-                         ": нет измерений в ней и после нее, множитель не менялся";
+                         (r.dry[k] ? ": нет воды (расход 0), множитель не менялся"
+                                   : ": нет измерений в ней и после нее, множитель не менялся");
     return r;
 }
 
@@ -331,7 +375,11 @@ std::string CalibrationJson(const CalibrationResult& r, const std::vector<Measur
         AppendCsvNumber(t, v);
         return t.empty() ? std::string("null") : t;
     };
-    s += "], \"rmsBefore\": " + number(r.rmsBefore) + ", \"rmsAfter\": " + number(r.rmsAfter) +
+    s += "], ";
+    if (r.mouldAFitted)
+        s += "\"mouldA\": {\"before\": " + number(r.mouldABefore) + ", \"after\": " + number(r.mouldAAfter) +
+             "}, \"mouldHeatChange\": " + number(r.mouldHeatChange) + ", ";
+    s += "\"rmsBefore\": " + number(r.rmsBefore) + ", \"rmsAfter\": " + number(r.rmsAfter) +
          ", \"runs\": " + std::to_string(r.runs) + ", \"readings\": [";
     for (std::size_t k = 0; k < readings.size(); ++k) {
         s += k ? ",\n    " : "\n    ";

@@ -1,8 +1,9 @@
 #pragma once
 
 // Calibration to measured surface temperatures: one multiplier per spray section on its heat-transfer
-// coefficient, fitted by bounded least squares (NLopt's BOBYQA) so that the slice's surface meets the
-// readings taken on the machine; each evaluation an ordinary run of the model. No Qt.
+// coefficient and, with the physical boundary model, the mould law's A (q = A − B·√t), fitted by bounded
+// least squares (NLopt's BOBYQA) so that the slice's surface meets the readings taken on the machine;
+// each evaluation an ordinary run of the model. No Qt.
 
 #include "cases/Case.h"
 
@@ -44,6 +45,11 @@ bool ReadMeasurementFile(const std::string& path, std::vector<Measurement>& out,
 struct CalibrationSettings {
     double low = 0.2; // bounds of every multiplier
     double high = 5;
+    // Bounds of the mould law's A, MW/m² (physical boundary model only), widened to take in the case's
+    // own A: published billet-mould laws have A of 2–5 MW/m², and a flux that falls to zero in the
+    // first seconds (A = 1 with B = 0.335 reaches zero after 9 s) is as low as a mould goes.
+    double mouldALow = 1;
+    double mouldAHigh = 5;
     int maxRuns = 300; // runs of the model at most
 };
 
@@ -53,8 +59,15 @@ struct CalibrationResult {
     std::array<double, 4> before{1, 1, 1, 1};      // the case's multipliers
     std::array<double, 4> multipliers{1, 1, 1, 1}; // fitted
     std::array<bool, 4> fitted{};                  // sections with a reading at or after their start
-    std::vector<double> residualsBefore;           // model − reading, K, in the order of the readings
+    std::array<bool, 4> dry{}; // physical model: sections without water, whose multiplier acts on nothing
+    std::vector<double> residualsBefore; // model − reading, K, in the order of the readings
     std::vector<double> residualsAfter;
+    // The mould law's A, MW/m²: the case's and the fitted one. Fitted only with the physical boundary
+    // model (then with any reading at all: every reading lies below the meniscus, where the mould's flux
+    // shapes the surface); otherwise both are the case's A, which the text model does not use.
+    bool mouldAFitted = false;
+    double mouldABefore = 0, mouldAAfter = 0;
+    double mouldHeatChange = 0;         // the heat the mould takes per m² of face, after / before − 1, %
     double rmsBefore = 0, rmsAfter = 0; // K
     int runs = 0;
     Case calibrated; // the case with the fitted multipliers
@@ -66,14 +79,16 @@ std::vector<double> ModelAtReadings(const Case& c, const std::vector<Measurement
 // The case run for a calibration: the process time lengthened, when needed, past the farthest reading.
 Case CalibrationCase(const Case& c, const std::vector<Measurement>& readings);
 
-// Fits the multipliers from the case's own (1 unless it was calibrated before). `cancel` stops the fit
-// after the run going; progress gets the runs done and the best root-mean-square residual so far.
+// Fits the multipliers (and A, see mouldAFitted) from the case's own (1 unless it was calibrated before).
+// `cancel` stops the fit after the run going; progress gets the runs done and the best root-mean-square
+// residual so far.
 CalibrationResult Calibrate(const Case& c, const std::vector<Measurement>& readings,
                             const CalibrationSettings& s = {}, const std::atomic<bool>* cancel = nullptr,
                             const std::function<void(int runs, double rms)>& progress = {});
 
 // The calibration's part of a JSON file: {"multipliers": [..], "rmsBefore": .., "rmsAfter": ..,
-// "runs": .., "readings": [{"z_m", "point", "T_C", "before", "after"}, ..]}.
+// "runs": .., "readings": [{"z_m", "point", "T_C", "before", "after"}, ..]}; where A was fitted,
+// "mouldA": {"before": .., "after": ..} (MW/m²) and "mouldHeatChange" (%) follow the multipliers.
 std::string CalibrationJson(const CalibrationResult& r, const std::vector<Measurement>& readings);
 
 } // namespace korvel

@@ -263,6 +263,10 @@ int RunCalibration(const Request& r, const Case& base, std::FILE* out, std::FILE
     for (int k = 0; k < 4; ++k)
         std::fprintf(out, "  секция %d: множитель %s (был %s)\n", k + 1,
                      FixedText(c.multipliers[k], 3).c_str(), FixedText(c.before[k], 3).c_str());
+    if (c.mouldAFitted)
+        std::fprintf(out, "  кристаллизатор: A %s МВт/м² (был %s), теплоотвод кристаллизатора %s%s %%\n",
+                     FixedText(c.mouldAAfter, 3).c_str(), FixedText(c.mouldABefore, 3).c_str(),
+                     c.mouldHeatChange >= 0 ? "+" : "", FixedText(c.mouldHeatChange, 1).c_str());
     std::fprintf(out, "Среднеквадратичное отклонение, К: %s до, %s после\n",
                  FixedText(c.rmsBefore, 1).c_str(), FixedText(c.rmsAfter, 1).c_str());
     for (std::size_t k = 0; k < readings.size(); ++k)
@@ -335,9 +339,11 @@ const char* DesignBatchHelp() {
 
   FILE.csv — измеренные температуры поверхности: заголовок z_m,point,T_C, затем по строке на
   измерение: расстояние от мениска (м), точка (faceX, faceY, corner), температура (°C).
-  Подбирает множители теплоотдачи секций ЗВО (Kspray1..Kspray4, от 0.2 до 5) методом наименьших
-  квадратов (BOBYQA, NLopt); выводит отклонения до и после. --save-case — вариант с множителями,
-  --json — {"calibration": {"multipliers", "rmsBefore", "rmsAfter", ...}}.
+  Подбирает множители теплоотдачи секций ЗВО (Kspray1..Kspray4, от 0.2 до 5), а с физической
+  моделью (Boundary=1) и A закона кристаллизатора q = A - B·√t (MouldA, от 1 до 5 МВт/м2 и A варианта) методом
+  наименьших квадратов (BOBYQA, NLopt); выводит отклонения до и после. --save-case — вариант с
+  подобранными значениями, --json — {"calibration": {"multipliers", "mouldA", "rmsBefore",
+  "rmsAfter", ...}} ("mouldA" — только с физической моделью).
   Код выхода: 0 — выполнено; 2 — неверные аргументы или файл измерений; 3 — расчет не дает
   температур в точках измерений; 1 — не удалось записать файлы.
 )";

@@ -49,7 +49,7 @@ TFormCalibration::TFormCalibration(QWidget* parent) : QWidget(parent) {
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
     ButtonApply = new QPushButton(QStringLiteral("Применить"), this);
     ButtonApply->setObjectName(QStringLiteral("ButtonApply"));
-    ButtonApply->setToolTip(QStringLiteral("Поставить множители в параметры модели"));
+    ButtonApply->setToolTip(QStringLiteral("Поставить подобранные значения в параметры модели"));
     ButtonSave = new QPushButton(QStringLiteral("Сохранить вариант..."), this);
     ButtonSave->setObjectName(QStringLiteral("ButtonSave"));
     for (QPushButton* b : {ButtonStart, ButtonCancel, ButtonApply, ButtonSave})
@@ -69,6 +69,11 @@ TFormCalibration::TFormCalibration(QWidget* parent) : QWidget(parent) {
     TableFactors->horizontalHeader()->setStretchLastSection(true);
     TableFactors->setMaximumHeight(170);
     v->addWidget(TableFactors);
+    LabelMouldA = new QLabel(this);
+    LabelMouldA->setObjectName(QStringLiteral("LabelMouldA"));
+    LabelMouldA->setWordWrap(true);
+    LabelMouldA->hide();
+    v->addWidget(LabelMouldA);
     TableReadings = new QTableWidget(0, 6, this);
     TableReadings->setObjectName(QStringLiteral("TableReadings"));
     TableReadings->setHorizontalHeaderLabels({QStringLiteral("Строка"), QStringLiteral("z, м"),
@@ -155,10 +160,19 @@ void TFormCalibration::ended(const korvel::CalibrationResult& r) {
         const QString cells[4] = {
             QString::number(k + 1), Show(r.before[k], 3), Show(r.multipliers[k], 3),
             r.fitted[k] ? QStringLiteral("%1%2 %").arg(effect >= 0 ? "+" : "").arg(Show(effect, 1))
+            : r.dry[k]  ? QStringLiteral("нет воды")
                         : QStringLiteral("нет измерений")};
         for (int c = 0; c < 4; ++c)
             TableFactors->setItem(k, c, new QTableWidgetItem(cells[c]));
     }
+    LabelMouldA->setVisible(r.mouldAFitted);
+    LabelMouldA->setText(
+        r.mouldAFitted
+            ? QStringLiteral(
+                  "Кристаллизатор: A до %1 МВт/м², после %2 МВт/м² (теплоотвод кристаллизатора %3%4 %)")
+                  .arg(Show(r.mouldABefore, 3), Show(r.mouldAAfter, 3),
+                       r.mouldHeatChange >= 0 ? QStringLiteral("+") : QString(), Show(r.mouldHeatChange, 1))
+            : QString());
     TableReadings->setRowCount(int(m_readings.size()));
     for (int k = 0; k < int(m_readings.size()); ++k) {
         const korvel::Measurement& m = m_readings[std::size_t(k)];
@@ -183,7 +197,7 @@ void TFormCalibration::ended(const korvel::CalibrationResult& r) {
 void TFormCalibration::Apply() {
     if (!m_result.ok) return;
     if (!m_apply) return;
-    if (const QString why = m_apply(m_result.multipliers); !why.isEmpty()) showMessage(why);
+    if (const QString why = m_apply(m_result); !why.isEmpty()) showMessage(why);
 }
 
 bool TFormCalibration::SaveCase() {

@@ -16,9 +16,10 @@ class QPushButton;
 class QTableWidget;
 
 // "Калибровка по измерениям": a file of measured surface temperatures and the case on screen; the fit
-// of one multiplier per spray section goes in the background; the readings' residuals before and after,
-// the multipliers and their effect on each section's heat transfer. "Применить" puts the multipliers
-// into the model parameters; "Сохранить вариант..." writes the calibrated case.
+// of one multiplier per spray section (and, with the physical boundary model, the mould law's A) goes in
+// the background; the readings' residuals before and after, the multipliers and their effect on each
+// section's heat transfer, A before and after and its effect on the mould's heat. "Применить" puts the
+// fitted values into the model parameters; "Сохранить вариант..." writes the calibrated case.
 class TFormCalibration : public QWidget {
     Q_OBJECT
 
@@ -33,8 +34,9 @@ public:
     // A file to read or write; by default a file dialog. An empty answer does nothing.
     using FileChooser = std::function<QString(bool save)>;
     void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
-    // Puts the multipliers into the model parameters; empty when done, else why it was refused.
-    using ApplyHandler = std::function<QString(const std::array<double, 4>& multipliers)>;
+    // Puts the fitted multipliers (and A where it was fitted) into the model parameters; empty when
+    // done, else why it was refused.
+    using ApplyHandler = std::function<QString(const korvel::CalibrationResult& fit)>;
     void SetApplyHandler(ApplyHandler handler) { m_apply = std::move(handler); }
 
     bool Running() const { return m_thread.joinable(); }
@@ -49,6 +51,7 @@ public:
     QPushButton* ButtonSave = nullptr;
     QLabel* LabelProgress = nullptr;
     QTableWidget* TableFactors = nullptr;
+    QLabel* LabelMouldA = nullptr; // the mould law's A before and after; shown only where it was fitted
     QTableWidget* TableReadings = nullptr;
 
 public slots:

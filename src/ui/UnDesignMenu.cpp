@@ -96,14 +96,20 @@ void InstallDesignWindows(TFormMain* main, QMenu* servis) {
         if (!w) {
             w = new TFormCalibration;
             w->SetCaseSource([main] { return CaseOnScreen(main); });
-            w->SetApplyHandler([main](const std::array<double, 4>& k) {
+            w->SetApplyHandler([main](const korvel::CalibrationResult& fit) {
                 if (QString why = RefusedDuringRun(main); !why.isEmpty()) return why;
                 korvel::ModelParams p = main->Model().params;
                 for (int s = 0; s < 4; ++s)
-                    p.SprayFactor[s] = k[s];
+                    p.SprayFactor[s] = fit.multipliers[s];
+                if (fit.mouldAFitted) p.MouldA = fit.mouldAAfter;
                 main->SetModelParams(p);
                 main->statusBar()->showMessage(
-                    QStringLiteral("Множители теплоотдачи секций поставлены в параметры модели."), 10000);
+                    fit.mouldAFitted
+                        ? QStringLiteral(
+                              "Множители теплоотдачи секций и A кристаллизатора поставлены в параметры "
+                              "модели.")
+                        : QStringLiteral("Множители теплоотдачи секций поставлены в параметры модели."),
+                    10000);
                 return QString();
             });
         }

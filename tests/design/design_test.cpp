@@ -203,6 +203,62 @@ TEST(Calibration, RecoversMultipliersFromNoisyReadings) {
     const std::string json = CalibrationJson(r, readings);
     EXPECT_NE(json.find("\"multipliers\": ["), std::string::npos);
     EXPECT_NE(json.find("\"rmsAfter\": "), std::string::npos);
+    // The text model has no mould law: its A is neither fitted nor reported.
+    EXPECT_FALSE(r.mouldAFitted);
+    EXPECT_EQ(r.calibrated.params.MouldA, Case{}.params.MouldA);
+    EXPECT_EQ(json.find("mouldA"), std::string::npos);
+}
+
+// With the physical boundary model the mould law's A joins the fit: readings made from a run with
+// multipliers (0.7, 1.2, 1.0, 0.9), A = 2.4 MW/m² instead of 2.68 and ±5 K of noise give them back,
+// starting from 1 and 2.68. Readings in the mould, where A acts alone, keep A apart from the first
+// section's multiplier (without them the two trade off). There 0.1 MW/m² of A moves the surface by
+// 20–45 K, so A within 0.05 MW/m² is two to four times the noise's reach. Section 4 gets water: with
+// none its multiplier acts on nothing and is left alone, as a second fit shows.
+TEST(Calibration, PhysicalModelRecoversMouldLawToo) {
+    Case start;
+    start.params.Boundary = BoundaryModel::Physical;
+    start.window.Q4 = 1.43;
+    Case truth = start;
+    const double k[4] = {0.7, 1.2, 1.0, 0.9};
+    for (int s = 0; s < 4; ++s)
+        truth.params.SprayFactor[s] = k[s];
+    truth.params.MouldA = 2.4;
+    std::vector<Measurement> readings;
+    const double zs[] = {0.2, 0.4, 0.6, 0.75, 0.95, 1.1, 1.3, 1.6, 1.9,
+                         2.2, 2.6, 3.2, 3.8,  4.6,  5.5, 6.4, 7.0};
+    for (double z : zs)
+        for (MeasuredPoint p : {MeasuredPoint::FaceX, MeasuredPoint::Corner})
+            readings.push_back({z, p, 0, 0});
+    const std::vector<double> exact = ModelAtReadings(truth, readings);
+    std::uint32_t seed = 12345;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        ASSERT_TRUE(std::isfinite(exact[i])) << readings[i].z;
+        readings[i].temperature = exact[i] + 5 * (2 * double(seed >> 8) / double(1u << 24) - 1);
+    }
+    const CalibrationResult r = Calibrate(start, readings);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_TRUE(r.mouldAFitted);
+    for (int s = 0; s < 4; ++s)
+        EXPECT_NEAR(r.multipliers[s], k[s], 0.1) << "section " << s + 1;
+    EXPECT_NEAR(r.mouldAAfter, 2.4, 0.05);
+    EXPECT_EQ(r.mouldABefore, 2.68);
+    EXPECT_EQ(r.calibrated.params.MouldA, r.mouldAAfter);
+    EXPECT_LT(r.mouldHeatChange, 0) << r.mouldHeatChange; // a lower A: less heat into the mould
+    EXPECT_LT(r.rmsAfter, 5) << r.rmsAfter;
+    EXPECT_GT(r.rmsBefore, 2 * r.rmsAfter) << r.rmsBefore;
+    EXPECT_NE(CalibrationJson(r, readings).find("\"mouldA\": {\"before\": 2.68, \"after\": "),
+              std::string::npos);
+
+    start.window.Q4 = 0;
+    CalibrationSettings few;
+    few.maxRuns = 3;
+    const CalibrationResult dry = Calibrate(start, readings, few);
+    ASSERT_TRUE(dry.ok) << dry.message;
+    EXPECT_TRUE(dry.dry[3] && !dry.fitted[3] && !dry.dry[2]);
+    EXPECT_EQ(dry.multipliers[3], 1);
+    EXPECT_NE(dry.message.find("секция 4: нет воды"), std::string::npos) << dry.message;
 }
 
 // The multipliers belong to the case: written when not 1, read back exactly; a file without them

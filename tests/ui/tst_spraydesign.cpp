@@ -11,6 +11,7 @@
 #include <QChart>
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -154,9 +155,42 @@ private slots:
         QVERIFY2(std::fabs(w->Result().multipliers[1] - 1.3) < 0.05,
                  qPrintable(QString::number(w->Result().multipliers[1])));
         QCOMPARE(w->TableReadings->rowCount(), int(readings.size()));
+        QVERIFY(w->LabelMouldA->isHidden());
         w->ButtonApply->click();
         QCOMPARE(model.params.SprayFactor[1], w->Result().multipliers[1]);
         QCOMPARE(model.params.L, 6);
+        QCOMPARE(model.params.MouldA, p.MouldA);
+
+        // The physical model: the mould law's A is fitted too (readings in the mould tell it best),
+        // shown with its unit and applied with the multipliers.
+        p = model.params;
+        p.Boundary = korvel::BoundaryModel::Physical;
+        main.SetModelParams(p);
+        truth.params = p;
+        truth.params.MouldA = 2.5;
+        readings.insert(readings.begin(), {{0.3, korvel::MeasuredPoint::FaceX, 0, 0},
+                                           {0.6, korvel::MeasuredPoint::FaceX, 0, 0}});
+        const std::vector<double> tp = korvel::ModelAtReadings(truth, readings);
+        {
+            QFile f(good);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("z_m,point,T_C\n");
+            for (std::size_t k = 0; k < readings.size(); ++k)
+                f.write(QByteArray::number(readings[k].z) + ",faceX," + QByteArray::number(tp[k], 'g', 17) +
+                        "\n");
+        }
+        w->ButtonStart->click();
+        QVERIFY(finished.wait(300000));
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(w->Result().mouldAFitted);
+        QVERIFY2(std::fabs(w->Result().mouldAAfter - 2.5) < 0.05,
+                 qPrintable(QString::number(w->Result().mouldAAfter)));
+        QVERIFY(!w->LabelMouldA->isHidden());
+        QVERIFY2(w->LabelMouldA->text().contains(QStringLiteral("МВт/м²")),
+                 qPrintable(w->LabelMouldA->text()));
+        w->ButtonApply->click();
+        QCOMPARE(model.params.MouldA, w->Result().mouldAAfter);
+        QCOMPARE(model.params.SprayFactor[1], w->Result().multipliers[1]);
     }
 };
 
