@@ -190,31 +190,10 @@ bool CaseFromJson(std::string_view text, Case& out, std::string& error) {
 
 bool ReadCaseFile(const std::string& path, Case& out, std::string& error) {
     const std::string where = "Файл варианта «" + path + "»: ";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = where + "не удалось открыть: " + SystemErrorText(errno, true);
-        return false;
-    }
     std::string text;
-    char buf[8192];
-    bool tooLarge = false;
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        text.append(buf, n);
-        if (text.size() > kMaxCaseFileBytes) {
-            tooLarge = true;
-            break;
-        }
-    }
-    const bool readError = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (readError) {
-        error = where + "не удалось прочитать: " + SystemErrorText(err, true);
-        return false;
-    }
-    if (tooLarge) {
-        error = where + "слишком большой для файла варианта (больше 1 МБ)";
+    if (!ReadWholeFile(path, kMaxCaseFileBytes, "слишком большой для файла варианта (больше 1 МБ)", text,
+                       error)) {
+        error = where + error;
         return false;
     }
     std::string why;

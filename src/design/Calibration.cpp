@@ -134,31 +134,9 @@ bool ParseMeasurements(std::string_view text, std::vector<Measurement>& out, std
 
 bool ReadMeasurementFile(const std::string& path, std::vector<Measurement>& out, std::string& error) {
     const std::string where = "Файл измерений «" + path + "»: ";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = where + "не удалось открыть: " + SystemErrorText(errno, true);
-        return false;
-    }
     std::string text;
-    char buf[8192];
-    std::size_t n = 0;
-    bool tooLarge = false;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        text.append(buf, n);
-        if (text.size() > kMaxMeasurementFileBytes) {
-            tooLarge = true;
-            break;
-        }
-    }
-    const bool readError = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (readError) {
-        error = where + "не удалось прочитать: " + SystemErrorText(err, true);
-        return false;
-    }
-    if (tooLarge) {
-        error = where + "слишком большой (больше 4 МБ)";
+    if (!ReadWholeFile(path, kMaxMeasurementFileBytes, "слишком большой (больше 4 МБ)", text, error)) {
+        error = where + error;
         return false;
     }
     std::string why;

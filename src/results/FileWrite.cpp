@@ -85,6 +85,38 @@ std::string SystemErrorText(int err, bool pathAsGiven) {
     return std::string(why) + " (" + std::strerror(err) + ")";
 }
 
+bool ReadWholeFile(const std::string& path, std::size_t maxBytes, const std::string& tooLarge,
+                   std::string& text, std::string& error) {
+    text.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = "не удалось открыть: " + SystemErrorText(errno, true);
+        return false;
+    }
+    char buf[8192];
+    bool tooLong = false;
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        text.append(buf, n);
+        if (text.size() > maxBytes) {
+            tooLong = true;
+            break;
+        }
+    }
+    const bool readError = std::ferror(f) != 0;
+    const int err = errno;
+    std::fclose(f);
+    if (readError) {
+        error = "не удалось прочитать: " + SystemErrorText(err, true);
+        return false;
+    }
+    if (tooLong) {
+        error = tooLarge;
+        return false;
+    }
+    return true;
+}
+
 namespace {
 
 // Temporary files alive now, so that a signal that ends the program can remove them. The handler

@@ -13,6 +13,11 @@ namespace korvel {
 // new file whose folder is missing; when a path is opened as it is, say so with `pathAsGiven`.
 std::string SystemErrorText(int err, bool pathAsGiven = false);
 
+// Reads a whole file of at most maxBytes into `text`. False with a Russian message, without the file's
+// name, when it cannot be opened or read ("не удалось открыть: ...") or is larger (then `tooLarge`).
+bool ReadWholeFile(const std::string& path, std::size_t maxBytes, const std::string& tooLarge,
+                   std::string& text, std::string& error);
+
 struct FileContent {
     std::string path;
     std::string text;

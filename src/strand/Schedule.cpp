@@ -273,31 +273,10 @@ std::string ScheduleToCsv(const Schedule& s) {
 
 bool ReadScheduleFile(const std::string& path, Schedule& out, std::string& error) {
     const std::string where = "Файл расписания «" + path + "»: ";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = where + "не удалось открыть: " + SystemErrorText(errno, true);
-        return false;
-    }
     std::string text;
-    char buf[8192];
-    std::size_t n = 0;
-    bool tooLarge = false;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        text.append(buf, n);
-        if (text.size() > kMaxScheduleFileBytes) {
-            tooLarge = true;
-            break;
-        }
-    }
-    const bool readError = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (readError) {
-        error = where + "не удалось прочитать: " + SystemErrorText(err, true);
-        return false;
-    }
-    if (tooLarge) {
-        error = where + "слишком большой для файла расписания (больше 16 МБ)";
+    if (!ReadWholeFile(path, kMaxScheduleFileBytes, "слишком большой для файла расписания (больше 16 МБ)",
+                       text, error)) {
+        error = where + error;
         return false;
     }
     std::string why;
