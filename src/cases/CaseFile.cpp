@@ -210,13 +210,8 @@ bool WriteCaseFile(const std::string& path, const Case& c, std::string& error) {
         error = where + bad;
         return false;
     }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = where + "это папка";
-        return false;
-    }
-    if (const int err = WriteFileAtomicallyErrno(path, CaseToJson(c)); err != 0) {
-        error = where + SystemErrorText(err, true);
+    if (!WriteWholeFile(path, CaseToJson(c), error)) {
+        error = where + error;
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <mutex>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -112,6 +113,19 @@ bool ReadWholeFile(const std::string& path, std::size_t maxBytes, const std::str
     }
     if (tooLong) {
         error = tooLarge;
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "это папка";
+        return false;
+    }
+    if (const int err = WriteFileAtomicallyErrno(path, text); err != 0) {
+        error = SystemErrorText(err, true);
         return false;
     }
     return true;

@@ -18,6 +18,10 @@ std::string SystemErrorText(int err, bool pathAsGiven = false);
 bool ReadWholeFile(const std::string& path, std::size_t maxBytes, const std::string& tooLarge,
                    std::string& text, std::string& error);
 
+// Writes one file as WriteFileAtomically does. False with a Russian message, without the file's name,
+// when the path is a folder or the write failed.
+bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error);
+
 struct FileContent {
     std::string path;
     std::string text;

@@ -293,13 +293,8 @@ bool WriteScheduleFile(const std::string& path, const Schedule& s, std::string& 
         error = where + bad;
         return false;
     }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = where + "это папка";
-        return false;
-    }
-    if (const int err = WriteFileAtomicallyErrno(path, ScheduleToCsv(s)); err != 0) {
-        error = where + SystemErrorText(err, true);
+    if (!WriteWholeFile(path, ScheduleToCsv(s), error)) {
+        error = where + error;
         return false;
     }
     return true;
