@@ -1,6 +1,7 @@
 #include "NumberText.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <system_error>
 
@@ -64,6 +65,26 @@ bool ParseDecimal(std::string_view text, double& value) {
     }
     value = negative ? -v : v;
     return true;
+}
+
+void AppendCsvNumber(std::string& out, double v) {
+    if (!std::isfinite(v)) return;
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+void AppendCsvQuoted(std::string& out, const std::string& text) {
+    if (text.find_first_of(",\"\n\r") == std::string::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (char ch : text) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    out += '"';
 }
 
 } // namespace korvel

@@ -65,26 +65,6 @@ std::vector<std::string_view> Split(std::string_view text, char sep) {
     return parts;
 }
 
-void AppendNumber(std::string& out, double v) {
-    if (!std::isfinite(v)) return; // an empty field
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
-void AppendQuoted(std::string& out, const std::string& text) {
-    if (text.find_first_of(",\"\n\r") == std::string::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (char ch : text) {
-        if (ch == '"') out += '"';
-        out += ch;
-    }
-    out += '"';
-}
-
 } // namespace
 
 bool RangeValues(double from, double to, double step, std::vector<double>& values, std::string& error) {
@@ -348,8 +328,8 @@ StudyRow RunStudyCase(const Case& c, long long maxSteps, const std::function<voi
         // number: the row says which, with the advice the single run gives (numbers with a decimal
         // point: the message goes into files).
         std::string z, dt;
-        AppendNumber(z, std::round(m.data.Vlit / 60 * m.state.Tau * 100) / 100);
-        AppendNumber(dt, m.params.Dt / 2);
+        AppendCsvNumber(z, std::round(m.data.Vlit / 60 * m.state.Tau * 100) / 100);
+        AppendCsvNumber(dt, m.params.Dt / 2);
         row.message = out.end == RunEnd::Unstable
                           ? "на шаге " + std::to_string(out.steps) + " (" + z +
                                 " м от мениска) температура вышла за физически возможные пределы: расчет "
@@ -500,19 +480,19 @@ std::string StudyCsvLine(const StudyRow& row) {
     std::string line = std::to_string(row.index + 1);
     for (double v : row.inputs) {
         line += ',';
-        AppendNumber(line, v);
+        AppendCsvNumber(line, v);
     }
     line += ',';
     line += StudyStatusName(row.status);
     const bool figures = row.status == StudyRunStatus::Completed || row.status == StudyRunStatus::Stopped;
     for (const StudyFigure& f : StudyFigures()) {
         line += ',';
-        if (figures) AppendNumber(line, f.get(row.figures));
+        if (figures) AppendCsvNumber(line, f.get(row.figures));
     }
     line += ',';
     line += std::to_string(row.steps);
     line += ',';
-    AppendQuoted(line, row.message);
+    AppendCsvQuoted(line, row.message);
     line += '\n';
     return line;
 }
