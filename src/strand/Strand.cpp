@@ -177,11 +177,12 @@ private:
         tracker.Start(m);
         out.push_back(Sample(m, tracker));
         long long steps = 0;
+        const std::function<bool()> stopping = [this] { return Stopping(); };
         for (long long moment = k + 1; moment <= lastMoment_; ++moment) {
             for (long long n = 0; n < spl_; ++n) {
                 if (Stopping()) return false;
                 ApplyConditions(m, schedule_, base_.data, entry + static_cast<double>(steps) * dt, dt);
-                TimeStep(m);
+                if (!StrandTimeStep(m, stopping)) return false;
                 ++steps;
                 if (!StateIsFinite(m) || !TemperaturesPhysical(m)) {
                     failure = "Слиток, вошедший в кристаллизатор на " + Text(entry / 60) +
@@ -302,6 +303,11 @@ private:
 };
 
 } // namespace
+
+StrandStepFunction StrandTimeStep = [](Model& m, const std::function<bool()>&) {
+    TimeStep(m);
+    return true;
+};
 
 double StrandLength(const CastingData& d, const QualityLimits& limits) {
     return std::max({StraighteningPoint(d, limits), d.Lkrist + d.Lzvo, d.Lend4});

@@ -86,6 +86,11 @@ struct StrandOutcome {
 // The strand at a moment as a profile along the machine (for ProfileAt and the verdict).
 MachineProfile StrandProfile(const StrandMoment& m, const CastingData& d);
 
+// The time step every slice takes: TimeStep, returning true. A test may put in a step that waits, to hold
+// a run where it needs it; such a step must return false, without stepping, once `stopping()` is true.
+using StrandStepFunction = bool (*)(Model& m, const std::function<bool()>& stopping);
+extern StrandStepFunction StrandTimeStep;
+
 // Runs the strand. onMoment receives every moment in order, t = 0, launch, 2 launch, .. up to the
 // duration, each as soon as it is complete; it is called on one of the strand's threads, never on two at
 // once. A stop request ends the run within the time of one slice per thread; the moments delivered

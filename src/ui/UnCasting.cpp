@@ -16,7 +16,9 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScatterSeries>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
 #include <QTableWidget>
@@ -31,6 +33,8 @@ namespace {
 const char* kColumnCaptions[] = {"Время, мин", "Скорость, м/мин", "Q1, м3/ч",
                                  "Q2, м3/ч",   "Q3, м3/ч",        "Q4, м3/ч"};
 const char* kCsvFilter = "Расписание разливки (*.csv);;Все файлы (*)";
+// The most pyrometers a run plots.
+constexpr int kMaxPyrometers = 12;
 
 QString Shown(double v, int decimals = -1) {
     if (!std::isfinite(v)) return QString();
@@ -46,6 +50,14 @@ bool ReadNumber(const QString& text, double& v) {
     return ok && std::isfinite(v);
 }
 
+// The criteria in the order of the verdict chart's rows, bottom up, and their short names for its axis
+// (the full ones in the chart's tool tip).
+const korvel::Criterion kCriteria[] = {korvel::Criterion::MouldExitShell, korvel::Criterion::Reheating,
+                                       korvel::Criterion::Ductility,      korvel::Criterion::Straightening,
+                                       korvel::Criterion::CentreCarbon,   korvel::Criterion::CentreSulphur};
+const char* kCriterionShort[] = {"Корочка",         "Разогрев",   "Пластичность",
+                                 "Лунка до правки", "Ликвация C", "Ликвация S"};
+
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -53,7 +65,7 @@ std::string LocalPath(const QString& path) {
 QValueAxis* Axis(QChart* chart, Qt::Alignment where, const QString& title) {
     auto* axis = new QValueAxis(chart);
     axis->setTitleText(title);
-    axis->setLabelFormat(QStringLiteral("%g"));
+    axis->setLabelFormat(QStringLiteral("%.6g")); // "%g" alone gives no labels where numbers are localised
     chart->addAxis(axis, where);
     return axis;
 }
@@ -75,7 +87,9 @@ QChartView* MakeView(QWidget* parent, const QString& title, const QString& name)
     auto* view = new QChartView(chart, parent);
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(180);
+    // Room for the verdict's six rows with their names, the axes and the legend; a smaller window
+    // scrolls the pictures instead of squeezing them.
+    view->setMinimumSize(400, 275);
     return view;
 }
 
@@ -122,6 +136,18 @@ TFormCasting::TFormCasting(QWidget* parent) : QWidget(parent) {
     EditDuration = new QLineEdit(QLocale().toString(60), left);
     EditDuration->setObjectName(QStringLiteral("EditDuration"));
     options->addWidget(EditDuration, 1, 1);
+    options->addWidget(new QLabel(QStringLiteral("Пирометры, м:"), left), 2, 0);
+    EditPyrometers = new QLineEdit(left);
+    EditPyrometers->setObjectName(QStringLiteral("EditPyrometers"));
+    EditPyrometers->setToolTip(
+        QStringLiteral(
+            "Расстояния пирометров от мениска, м, через «;» или пробел (не больше %1). Пустое поле — "
+            "как в варианте: выход из кристаллизатора, концы секций ЗВО, точка правки.")
+            .arg(kMaxPyrometers));
+    options->addWidget(EditPyrometers, 3, 0, 1, 2);
+    ButtonDefaultPyrometers = new QPushButton(QStringLiteral("Как в варианте"), left);
+    ButtonDefaultPyrometers->setObjectName(QStringLiteral("ButtonDefaultPyrometers"));
+    options->addWidget(ButtonDefaultPyrometers, 3, 2);
     leftLayout->addLayout(options);
     auto* runButtons = new QHBoxLayout;
     ButtonStart = new QPushButton(QStringLiteral("Расчет"), left);
@@ -152,7 +178,14 @@ TFormCasting::TFormCasting(QWidget* parent) : QWidget(parent) {
     ViewCrater = MakeView(right, QStringLiteral("Конец лунки"), QStringLiteral("ViewCrater"));
     ViewPyrometers =
         MakeView(right, QStringLiteral("Пирометры: середина грани X"), QStringLiteral("ViewPyrometers"));
+    // A column of distances beside the plot: each whole, however many pyrometers are chosen.
+    ViewPyrometers->chart()->legend()->setAlignment(Qt::AlignRight);
     ViewVerdict = MakeView(right, QStringLiteral("Критерии качества"), QStringLiteral("ViewVerdict"));
+    QStringList criteria;
+    for (int k = 5; k >= 0; --k)
+        criteria << QStringLiteral("%1 — %2").arg(QString::fromUtf8(kCriterionShort[k]),
+                                                  QString::fromUtf8(korvel::CriterionCaption(kCriteria[k])));
+    ViewVerdict->setToolTip(criteria.join(QLatin1Char('\n')));
     charts->addWidget(ViewStrand, 0, 0);
     charts->addWidget(ViewCrater, 0, 1);
     charts->addWidget(ViewPyrometers, 1, 0);
@@ -161,7 +194,12 @@ TFormCasting::TFormCasting(QWidget* parent) : QWidget(parent) {
 
     auto* split = new QSplitter(this);
     split->addWidget(left);
-    split->addWidget(right);
+    auto* rightScroll = new QScrollArea(this);
+    rightScroll->setObjectName(QStringLiteral("ScrollCharts"));
+    rightScroll->setWidgetResizable(true);
+    rightScroll->setFrameShape(QFrame::NoFrame);
+    rightScroll->setWidget(right);
+    split->addWidget(rightScroll);
     split->setStretchFactor(1, 3);
     split->setSizes({380, 1000});
     auto* layout = new QVBoxLayout(this);
@@ -174,6 +212,7 @@ TFormCasting::TFormCasting(QWidget* parent) : QWidget(parent) {
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormCasting::Cancel);
     connect(ButtonOpenCsv, &QPushButton::clicked, this, &TFormCasting::OpenCsv);
     connect(ButtonSaveCsv, &QPushButton::clicked, this, &TFormCasting::SaveCsv);
+    connect(ButtonDefaultPyrometers, &QPushButton::clicked, this, [this] { fillDefaultPyrometers(true); });
     connect(ButtonAddRow, &QPushButton::clicked, this, [this] {
         const int row = TableSchedule->rowCount();
         TableSchedule->insertRow(row);
@@ -224,6 +263,58 @@ void TFormCasting::SetSchedule(const korvel::Schedule& s) {
     }
     m_filling = false;
     m_schedule = s;
+}
+
+void TFormCasting::showEvent(QShowEvent* event) {
+    fillDefaultPyrometers(false);
+    QWidget::showEvent(event);
+}
+
+void TFormCasting::fillDefaultPyrometers(bool force) {
+    const QString now = EditPyrometers->text().trimmed();
+    if (!force && !now.isEmpty() && now != m_defaultPyrometersText) return;
+    const korvel::Model base = m_modelSource ? m_modelSource() : korvel::Model{};
+    const korvel::QualityLimits limits = m_limitsSource ? m_limitsSource() : korvel::QualityLimits{};
+    QStringList cells;
+    for (double z : korvel::DefaultPyrometers(base.data, limits))
+        cells << Shown(std::round(z * 100) / 100);
+    m_defaultPyrometersText = cells.join(QStringLiteral("; "));
+    EditPyrometers->setText(m_defaultPyrometersText);
+}
+
+std::vector<double> TFormCasting::PyrometersFromField(double length, QString& problem) const {
+    problem.clear();
+    const QString text = EditPyrometers->text().trimmed();
+    // The case's own, exactly as the case gives them (not as rounded for the field).
+    if (text.isEmpty() || text == m_defaultPyrometersText) return {};
+    const QString field = QStringLiteral("Поле «Пирометры, м»: ");
+    const QStringList cells = text.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+    if (cells.size() > kMaxPyrometers) {
+        problem = field + QStringLiteral("задано %1 расстояний, а пирометров может быть не больше %2.")
+                              .arg(cells.size())
+                              .arg(kMaxPyrometers);
+        return {};
+    }
+    std::vector<double> z;
+    for (const QString& cell : cells) {
+        double v = 0;
+        if (!ReadNumber(cell, v)) {
+            problem = field + QStringLiteral("«%1» не является числом.").arg(cell);
+            return {};
+        }
+        if (!(v > 0)) {
+            problem = field + QStringLiteral("расстояние %1 м должно быть больше нуля.").arg(Shown(v));
+            return {};
+        }
+        if (v > length) {
+            problem = field + QStringLiteral("расстояние %1 м лежит за концом рассчитываемого участка ручья "
+                                             "(%2 м от мениска).")
+                                  .arg(Shown(v), Shown(length, 2));
+            return {};
+        }
+        z.push_back(v);
+    }
+    return z;
 }
 
 korvel::Schedule TFormCasting::ScheduleFromTable(QString& problem) const {
@@ -346,11 +437,13 @@ void TFormCasting::Start() {
     if (problem.isEmpty())
         if (const std::string why = korvel::CheckStrand(base, s, o); !why.empty())
             problem = QString::fromStdString(why);
+    if (problem.isEmpty()) o.pyrometers = PyrometersFromField(korvel::StrandSetupOf(base, o).length, problem);
     if (!problem.isEmpty()) {
         // Nothing on screen changes: the last run's pictures stay.
         showMessage(problem + QStringLiteral(" Расчет не запущен."));
         return;
     }
+    fillDefaultPyrometers(false); // the case's own, should the case have changed since
     m_schedule = s;
     m_base = base;
     m_options = o;
@@ -384,11 +477,11 @@ void TFormCasting::Start() {
         SetRange(x, 0, setup.length);
         SetRange(y, 500, T0 + 20);
         SetRange(shell, 0, 1000 * std::max(m_base.data.HalfX, m_base.data.HalfY));
-        Line(c, QStringLiteral("Середина грани X"), x, y);
-        Line(c, QStringLiteral("Середина грани Y"), x, y);
+        Line(c, QStringLiteral("Грань X"), x, y);
+        Line(c, QStringLiteral("Грань Y"), x, y);
         Line(c, QStringLiteral("Угол"), x, y);
         Line(c, QStringLiteral("Центр"), x, y);
-        Line(c, QStringLiteral("Корочка, грань X"), x, shell);
+        Line(c, QStringLiteral("Корочка"), x, shell);
     }
     {
         QChart* c = CraterChart();
@@ -420,11 +513,8 @@ void TFormCasting::Start() {
         auto* y = new QCategoryAxis(c);
         y->setRange(-0.5, 5.5);
         y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        const korvel::Criterion all[] = {korvel::Criterion::MouldExitShell, korvel::Criterion::Reheating,
-                                         korvel::Criterion::Ductility,      korvel::Criterion::Straightening,
-                                         korvel::Criterion::CentreCarbon,   korvel::Criterion::CentreSulphur};
         for (int k = 0; k < 6; ++k)
-            y->append(QString::fromUtf8(korvel::CriterionCaption(all[k])), k);
+            y->append(QString::fromUtf8(kCriterionShort[k]), k);
         c->addAxis(y, Qt::AlignLeft);
         const std::pair<QString, QColor> kinds[] = {{QStringLiteral("в норме"), QColor(0, 150, 0)},
                                                     {QStringLiteral("нарушено"), QColor(210, 0, 0)},
@@ -570,6 +660,7 @@ void TFormCasting::updateButtons() {
     TableSchedule->setEnabled(!running);
     for (QWidget* w : {static_cast<QWidget*>(ButtonAddRow), static_cast<QWidget*>(ButtonRemoveRow),
                        static_cast<QWidget*>(ButtonOpenCsv), static_cast<QWidget*>(EditLaunch),
-                       static_cast<QWidget*>(EditDuration)})
+                       static_cast<QWidget*>(EditDuration), static_cast<QWidget*>(EditPyrometers),
+                       static_cast<QWidget*>(ButtonDefaultPyrometers)})
         w->setEnabled(!running);
 }

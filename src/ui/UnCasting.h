@@ -22,8 +22,8 @@ class QTimer;
 // The casting dynamics window ("Динамика разливки"): the casting schedule as a table (time, speed and,
 // where they differ from the case, the water flows), the whole strand computed under it in the background
 // on every core, and its pictures: the strand along the machine at one moment (following the run while it
-// goes, chosen with the time slider afterwards), the crater end, the pyrometers' readings and the quality
-// criteria against time, violations marked.
+// goes, chosen with the time slider afterwards), the crater end, the pyrometers' readings (at the case's
+// own distances or at those typed in) and the quality criteria against time, violations marked.
 class TFormCasting : public QWidget {
     Q_OBJECT
 
@@ -50,6 +50,11 @@ public:
     void SetSchedule(const korvel::Schedule& s);
     // The schedule the table holds, read as it stands; `problem` says what is wrong (naming the line).
     korvel::Schedule ScheduleFromTable(QString& problem) const;
+    // The distances in the pyrometers' field, read as it stands: empty for the case's own; `problem` says
+    // what is wrong (naming the field). `length` is how far the strand is followed, m.
+    std::vector<double> PyrometersFromField(double length, QString& problem) const;
+    // The pyrometers the last run was made with, m.
+    const std::vector<double>& RunPyrometers() const { return m_pyrometers; }
     // The last schedule the table held whole (what a case file saves).
     const korvel::Schedule& CurrentSchedule() const { return m_schedule; }
 
@@ -66,6 +71,10 @@ public:
     QPushButton* ButtonSaveCsv = nullptr;
     QLineEdit* EditLaunch = nullptr;   // s
     QLineEdit* EditDuration = nullptr; // min
+    // The pyrometers' distances from the meniscus, m, separated by ";" or spaces; empty or untouched: the
+    // case's own (the mould exit, the ends of the spray sections, the straightening point).
+    QLineEdit* EditPyrometers = nullptr;
+    QPushButton* ButtonDefaultPyrometers = nullptr;
     QPushButton* ButtonStart = nullptr;
     QPushButton* ButtonCancel = nullptr;
     QLabel* LabelStatus = nullptr;
@@ -94,6 +103,10 @@ private:
     void tableEdited();
     void refreshCharts();
     void updateButtons();
+    void showEvent(QShowEvent* event) override;
+    // Puts the case's own pyrometers into the field: always (force) or while the field holds the ones put
+    // there last (or nothing), so that it follows the case until the engineer types distances of his own.
+    void fillDefaultPyrometers(bool force);
     void showMessage(const QString& text);
     void stopThread();
 
@@ -108,6 +121,7 @@ private:
     korvel::Model m_base;
     korvel::StrandOptions m_options;
     std::vector<double> m_pyrometers;
+    QString m_defaultPyrometersText; // what fillDefaultPyrometers put into the field last
     double m_straightening = 0;
     std::vector<korvel::StrandMoment> m_moments;
     int m_shown = -1;
