@@ -6,8 +6,9 @@ namespace korvel {
 
 namespace {
 
-// Ranges as the standards give them (mass %). Sulphur, phosphorus and the residual chromium, nickel and
-// copper are limited from above only.
+// Ranges as the standards give them (mass %); the README names where each was checked and which could not
+// be confirmed. Sulphur, phosphorus and the residual chromium, nickel and copper are limited from above
+// only.
 std::vector<SteelGrade> makeGrades() {
     auto upTo = [](double hi) { return ElementRange{0, hi}; };
     std::vector<SteelGrade> g;

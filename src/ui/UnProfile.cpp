@@ -13,11 +13,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLegend>
 #include <QLineSeries>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QToolBar>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -161,10 +161,8 @@ TFormProfile::TFormProfile(QWidget* parent) : QWidget(parent) {
     Chart1->setMargins(QMargins(4, 2, 4, 2));
     Chart1->setLocale(QLocale());
     Chart1->setLocalizeNumbers(true);
-    Chart1->legend()->setAlignment(Qt::AlignTop);
-    Chart1->legend()->setFont(SmallFont(font(), 10));
-    Chart1->legend()->setContentsMargins(0, 0, 0, 0);
-    Chart1->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    // The legend is the window's (see Legend1): the chart's own keeps to one row and cuts the names short.
+    Chart1->legend()->setVisible(false);
 
     AxisBottom = new QValueAxis;
     AxisBottom->setTitleText(QStringLiteral("Расстояние от мениска, м"));
@@ -234,15 +232,52 @@ TFormProfile::TFormProfile(QWidget* parent) : QWidget(parent) {
             l->setFont(small);
             l->setTextFormat(Qt::PlainText);
             l->setToolTip(QString::fromUtf8(korvel::CriterionCaption(none.criterion)));
-            if (c == 1) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            m_verdictGrid->addWidget(l, r, c);
             m_verdictLabels[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = l;
         }
         m_verdictLabels[static_cast<std::size_t>(r)][0]->setText(QString::fromUtf8(kShortCaption[r]));
     }
-    m_verdictGrid->setRowStretch(6, 1);
+    m_verdictCompact = true; // so that the first layout places the labels
+    layoutVerdict(false);
+
+    // Legend: a sample of each series' line and its full name, in as many columns as the chart's width
+    // allows (8 or 4 when it can, so that temperatures and thicknesses keep rows of their own).
+    Legend1 = new QWidget(this);
+    m_legendGrid = new QGridLayout(Legend1);
+    m_legendGrid->setContentsMargins(0, 2, 6, 0);
+    m_legendGrid->setHorizontalSpacing(4);
+    m_legendGrid->setVerticalSpacing(0);
+    const QFont legendFont = SmallFont(font(), 10);
+    for (int k = 0; k < 8; ++k) {
+        QPixmap sample(22, 10);
+        sample.fill(Qt::transparent);
+        {
+            QPainter p(&sample);
+            QPen pen(kSeries[k].colour);
+            pen.setWidthF(2);
+            pen.setStyle(kSeries[k].style);
+            p.setPen(pen);
+            p.drawLine(QPointF(1, 5), QPointF(21, 5));
+        }
+        auto* mark = new QLabel(Legend1);
+        mark->setPixmap(sample);
+        mark->setContentsMargins(8, 0, 0, 0); // apart from the name before it
+        auto* title = new QLabel(QString::fromUtf8(kSeries[k].title), Legend1);
+        title->setFont(legendFont);
+        title->setTextFormat(Qt::PlainText);
+        m_legendItems[static_cast<std::size_t>(k)] = {mark, title};
+    }
+    layoutLegend(width());
+
+    auto* chartColumn = new QVBoxLayout;
+    chartColumn->setContentsMargins(0, 0, 0, 0);
+    chartColumn->setSpacing(0);
+    chartColumn->addWidget(Legend1);
+    chartColumn->addWidget(ChartView1, 1);
 
     auto* right = new QWidget(this);
+    m_right = right;
+    // As wide as the verdict asks (fitToWidth makes it ask for less when the chart needs the room).
+    right->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->setSpacing(0);
@@ -258,7 +293,7 @@ TFormProfile::TFormProfile(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(ChartView1, 1);
+    layout->addLayout(chartColumn, 1);
     layout->addWidget(right, 0);
 
     auto userZoom = [this] {
@@ -289,6 +324,142 @@ void TFormProfile::resizeEvent(QResizeEvent* event) {
     for (QValueAxis* a : {AxisBottom, AxisLeft, AxisRight})
         a->setTitleVisible(roomy);
     if (!m_zoomed) applyRanges();
+    if (m_right) fitToWidth();
+}
+
+int TFormProfile::chartWidthNeeded() const {
+    // The widest tick label of a vertical axis (every tick and both ends, as the chart writes them),
+    // its title beside it and the chart's paddings.
+    auto axisWidth = [this](const QValueAxis* a) {
+        const QString format = a->labelFormat();
+        const qsizetype dot = format.indexOf(QLatin1Char('.'));
+        const int decimals = dot < 0 ? 0 : format.mid(dot + 1, format.size() - dot - 2).toInt();
+        const QLocale locale = Chart1->localizeNumbers() ? Chart1->locale() : QLocale::c();
+        const QFontMetrics fm(a->labelsFont());
+        int widest = 0;
+        auto measure = [&](double v) {
+            widest = std::max(widest, fm.horizontalAdvance(locale.toString(v, 'f', decimals)));
+        };
+        measure(a->min());
+        measure(a->max());
+        const double step = a->tickInterval();
+        if (step > 0 && std::isfinite(step) && (a->max() - a->min()) / step < 100)
+            for (double v = std::ceil(a->min() / step) * step; v <= a->max(); v += step)
+                measure(v);
+        const int title = a->isTitleVisible() ? QFontMetrics(a->titleFont()).height() : 0;
+        return widest + title + 16;
+    };
+    // The chart's layout gives each vertical axis at most a fifth of the chart's width and cuts its
+    // labels short beyond that.
+    const int axis = std::max(axisWidth(AxisLeft), axisWidth(AxisRight));
+    const QMargins m = Chart1->margins();
+    return 5 * axis + m.left() + m.right();
+}
+
+void TFormProfile::layoutVerdict(bool compact) {
+    if (compact == m_verdictCompact) return;
+    m_verdictCompact = compact;
+    for (auto& row : m_verdictLabels)
+        for (QLabel* l : row)
+            m_verdictGrid->removeWidget(l);
+    for (int r = 0; r <= 12; ++r)
+        m_verdictGrid->setRowStretch(r, 0);
+    for (int r = 0; r < 6; ++r) {
+        auto& row = m_verdictLabels[static_cast<std::size_t>(r)];
+        if (compact) {
+            // The caption above, the value, limit and state indented below it.
+            m_verdictGrid->addWidget(row[0], 2 * r, 0, 1, 3);
+            row[1]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            row[1]->setIndent(10);
+            for (int c = 1; c < 4; ++c)
+                m_verdictGrid->addWidget(row[static_cast<std::size_t>(c)], 2 * r + 1, c - 1);
+        } else {
+            row[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            row[1]->setIndent(-1);
+            for (int c = 0; c < 4; ++c)
+                m_verdictGrid->addWidget(row[static_cast<std::size_t>(c)], r, c);
+        }
+    }
+    m_verdictGrid->setRowStretch(compact ? 12 : 6, 1);
+}
+
+void TFormProfile::layoutLegend(int availableWidth) {
+    // The width of the legend in c columns: each column as wide as its widest sample and name.
+    auto needed = [this](int c) {
+        const QMargins margins = m_legendGrid->contentsMargins();
+        int w = margins.left() + margins.right() + (2 * c - 1) * m_legendGrid->horizontalSpacing();
+        for (int col = 0; col < c; ++col) {
+            int widest = 0;
+            for (int k = col; k < 8; k += c) {
+                const auto& [mark, title] = m_legendItems[static_cast<std::size_t>(k)];
+                widest = std::max(widest, mark->sizeHint().width() + title->sizeHint().width());
+            }
+            w += widest;
+        }
+        return w;
+    };
+    int columns = 1;
+    for (int c : {8, 4, 3, 2})
+        if (needed(c) <= availableWidth) {
+            columns = c;
+            break;
+        }
+    if (columns == m_legendColumns) return;
+    m_legendColumns = columns;
+    for (const auto& [mark, title] : m_legendItems) {
+        m_legendGrid->removeWidget(mark);
+        m_legendGrid->removeWidget(title);
+    }
+    for (int c = 0; c < 16; ++c)
+        m_legendGrid->setColumnStretch(c, 0);
+    for (int k = 0; k < 8; ++k) {
+        const auto& [mark, title] = m_legendItems[static_cast<std::size_t>(k)];
+        const int row = k / columns, col = (k % columns) * 2;
+        m_legendGrid->addWidget(mark, row, col);
+        m_legendGrid->addWidget(title, row, col + 1);
+        m_legendGrid->setColumnStretch(col + 1, 1);
+    }
+}
+
+void TFormProfile::fitToWidth() {
+    // The verdict panel gives up its width first: with a caption above its figures it is about half as
+    // wide, and the chart gets the width its axes need to show their labels whole.
+    auto columnWidth = [this](int c) {
+        int w = 0;
+        for (const auto& row : m_verdictLabels)
+            w = std::max(w, row[static_cast<std::size_t>(c)]->sizeHint().width());
+        return w;
+    };
+    const QMargins gm = m_verdictGrid->contentsMargins();
+    const int spacing = m_verdictGrid->horizontalSpacing();
+    const int headingRow = ChartTool1->sizeHint().width() + m_verdictHeading->sizeHint().width() + 8;
+    const int figures = columnWidth(1) + columnWidth(2) + columnWidth(3) + 2 * spacing;
+    const int wide = std::max(gm.left() + gm.right() + columnWidth(0) + spacing + figures, headingRow);
+    const int narrow =
+        std::max({gm.left() + gm.right() + std::max(columnWidth(0), figures + 10), headingRow});
+    const int gap = layout() ? layout()->spacing() : 0;
+    const bool compact = width() - wide - gap < chartWidthNeeded() && narrow < wide;
+    const bool wasCompact = m_verdictCompact;
+    const int legendColumns = m_legendColumns;
+    layoutVerdict(compact);
+    PanelVerdict->updateGeometry();
+    if (m_right->layout()) m_right->layout()->invalidate();
+    layoutLegend(width() - m_right->sizeHint().width() - gap);
+    if (compact == wasCompact && legendColumns == m_legendColumns) return;
+    // Lay the window out again at once, with the panel's and the legend's new sizes.
+    for (QWidget* w : {PanelVerdict, m_right, Legend1})
+        w->updateGeometry();
+    if (layout()) {
+        layout()->invalidate();
+        layout()->activate();
+    }
+}
+
+QRect TFormProfile::LegendTitleRect(int k) const {
+    if (k < 0 || k >= 8) return QRect();
+    const QLabel* title = m_legendItems[static_cast<std::size_t>(k)].second;
+    if (!title->isVisibleTo(Legend1)) return QRect();
+    return title->geometry();
 }
 
 void TFormProfile::Start(const korvel::MachineZones& zones, double zEnd, double halfSize,
@@ -353,6 +524,7 @@ void TFormProfile::ShowVerdict(const std::vector<korvel::CriterionResult>& verdi
         row[3]->setText(QString::fromUtf8(korvel::StateCaption(found->state)));
         row[3]->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(StateColour(found->state)));
     }
+    if (m_right) fitToWidth();
 }
 
 QString TFormProfile::StateText(int k) const {
@@ -439,7 +611,14 @@ void TFormProfile::ZoomOut() {
 }
 
 QImage TFormProfile::ChartImage() {
-    return ChartView1->grab().toImage();
+    // The legend above the chart, as on screen.
+    QImage image(ChartView1->width(), Legend1->height() + ChartView1->height(), QImage::Format_RGB32);
+    image.fill(palette().window().color());
+    QPainter p(&image);
+    Legend1->render(&p);
+    static_cast<QWidget*>(ChartView1)->render(&p, QPoint(0, Legend1->height()));
+    p.end();
+    return image;
 }
 
 void TFormProfile::CopyToClipboard() {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 class QChart;
@@ -80,7 +81,16 @@ public:
     QValueAxis* AxisBottom = nullptr;
     QValueAxis* AxisLeft = nullptr;
     QValueAxis* AxisRight = nullptr;
+    QWidget* Legend1 = nullptr; // above the chart
     QWidget* PanelVerdict = nullptr;
+
+    // Columns of the legend now (8, 4, 3, 2 or 1).
+    int LegendColumns() const { return m_legendColumns; }
+    // Where the legend's title k (0..7) is drawn, in the legend's coordinates; empty when hidden.
+    QRect LegendTitleRect(int k) const;
+    // The verdict panel in two lines per criterion (caption above value, limit and state), which it
+    // takes when the chart would otherwise be too narrow for its axes.
+    bool VerdictCompact() const { return m_verdictCompact; }
 
     // Series in order: surface X, surface Y, corner, centre, shell X, shell Y, liquidus X, liquidus Y.
     QLineSeries* Series(int k) const;
@@ -96,6 +106,11 @@ private:
     void setCursor(double z);
     void paintZones(QPainter* p);
     void paintMarkers(QPainter* p);
+    // The width the chart needs for its axes to keep their tick labels and titles whole.
+    int chartWidthNeeded() const;
+    void layoutVerdict(bool compact);
+    void layoutLegend(int availableWidth);
+    void fitToWidth();
 
     std::array<QLineSeries*, 8> m_series{};
     korvel::MachineZones m_zones;
@@ -111,6 +126,11 @@ private:
 
     QGridLayout* m_verdictGrid = nullptr;
     QLabel* m_verdictHeading = nullptr;
+    QWidget* m_right = nullptr; // tool bar, heading and verdict
+    bool m_verdictCompact = false;
+    QGridLayout* m_legendGrid = nullptr;
+    std::array<std::pair<QLabel*, QLabel*>, 8> m_legendItems{}; // swatch, title
+    int m_legendColumns = 0;
     void resizeEvent(QResizeEvent* event) override;
     std::array<std::array<QLabel*, 4>, 6> m_verdictLabels{}; // caption, value, limit, state
 };

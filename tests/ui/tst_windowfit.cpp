@@ -9,15 +9,21 @@
 #include "ui/Un3DGraphC.h"
 #include "ui/Un3DGraphS.h"
 #include "ui/UnIsxDan.h"
+#include "ui/UnProfile.h"
 #include "ui/UnSolve.h"
 #include "ui/UnTemTau.h"
 
 #include "ui/unMain.h"
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QLegend>
 #include <QLineSeries>
 #include <QValueAxis>
 
+#include <QAction>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -398,6 +404,86 @@ private slots:
                     cased = true;
             }
             QVERIFY2(cased, qPrintable(light->name()));
+        }
+    }
+
+    // The profile window as a run leaves it in the frame of a 1366 x 768 and of a 1920 x 1080 screen, with
+    // the five run windows alone and with two more (data and study) minimised below them: every tick label
+    // and axis title of the chart whole (the chart cuts them short with "..." when its axes are squeezed),
+    // at least three ticks per axis, every legend name and verdict text whole, no text below 9 px.
+    void profileWindowAfterRun_data() {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<bool>("study");
+        QTest::newRow("1366x768, 5 windows") << QSize(1366, 740) << false;
+        QTest::newRow("1366x768, 7 windows") << QSize(1366, 740) << true;
+        QTest::newRow("1920x1080, 5 windows") << QSize(1920, 1050) << false;
+        QTest::newRow("1920x1080, 7 windows") << QSize(1920, 1050) << true;
+    }
+    void profileWindowAfterRun() {
+        QFETCH(QSize, frame);
+        QFETCH(bool, study);
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        korvel::Model model;
+        TFormMain w(model);
+        w.SetQuestionHandler([](const QString&) { return true; });
+        w.setWindowState(Qt::WindowNoState);
+        w.resize(frame);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (study) w.ServisStudyExecute();
+        w.FormIsxDan->CurrencyVp->setValue(1);
+        w.ActionsSolve->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(w.HasResults() && !w.WorkerAlive(), 120000);
+        QCoreApplication::processEvents();
+        QLocale::setDefault(QLocale::c());
+        // The five run windows tiled; the data window (and the study) minimised below them.
+        int open = 0, tiled = 0;
+        for (QMdiSubWindow* sub : w.MdiArea()->subWindowList())
+            if (!sub->isHidden()) {
+                ++open;
+                if (!sub->isMinimized()) ++tiled;
+            }
+        QCOMPARE(tiled, 5);
+        QCOMPARE(open, study ? 7 : 6);
+
+        TFormProfile* f = w.FormProfile;
+        QMdiSubWindow* sub = w.SubWindowOf(f);
+        QVERIFY(!sub->isMinimized() && w.MdiArea()->viewport()->rect().contains(sub->geometry()));
+        // The chart's own texts: tick labels and axis titles.
+        QStringList texts;
+        for (QGraphicsItem* item : f->ChartView1->scene()->items())
+            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
+                texts << t->toPlainText();
+        QVERIFY2(texts.contains(QStringLiteral("1\u00a0500")) || texts.contains(QStringLiteral("1 500")),
+                 qPrintable(texts.join(QLatin1Char('|'))));
+        for (const QString& t : texts)
+            QVERIFY2(!t.contains(QStringLiteral("...")) && !t.contains(QChar(0x2026)),
+                     qPrintable(Describe(sub->geometry()) + QStringLiteral(": ") + t));
+        for (const QValueAxis* a : {f->AxisBottom, f->AxisLeft, f->AxisRight}) {
+            const double step = a->tickInterval();
+            const int ticks = int(std::floor(a->max() / step + 1e-9) - std::ceil(a->min() / step - 1e-9)) + 1;
+            QVERIFY2(ticks >= 3, qPrintable(a->titleText()));
+            QVERIFY(QFontInfo(a->labelsFont()).pixelSize() >= 9);
+        }
+        // The legend: the window's, above the chart, every name whole.
+        QVERIFY(!f->Chart1->legend()->isVisible());
+        QVERIFY(f->Legend1->isVisible());
+        QVERIFY(f->Legend1->geometry().bottom() < f->ChartView1->geometry().top());
+        for (int k = 0; k < 8; ++k) {
+            const QRect r = f->LegendTitleRect(k);
+            const QString name = f->Series(k)->name();
+            auto* title = f->Legend1->childAt(r.center());
+            QVERIFY(title);
+            QVERIFY2(f->Legend1->rect().contains(r) &&
+                         QFontMetrics(title->font()).horizontalAdvance(name) <= r.width(),
+                     qPrintable(name + QLatin1Char(' ') + Describe(r)));
+        }
+        // The verdict and every other label: whole, inside the window, 9 px or more.
+        for (QLabel* l : f->findChildren<QLabel*>()) {
+            if (!l->isVisible() || l->text().isEmpty()) continue;
+            QVERIFY2(QFontInfo(l->font()).pixelSize() >= 9, qPrintable(l->text()));
+            QVERIFY2(l->width() >= l->sizeHint().width() && f->rect().contains(InWindow(f, l)),
+                     qPrintable(l->text() + QLatin1Char(' ') + Describe(InWindow(f, l))));
         }
     }
 
