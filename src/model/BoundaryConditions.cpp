@@ -32,6 +32,17 @@ double AirLaw(double t, double tenv, double epsSurf, double kface) {
            kStefanBoltzmann * eps * ((a * a) * (a * a) - (b * b) * (b * b)) / (t - tenv);
 }
 
+AirTerms MakeAirTerms(double tenv, double epsSurf, double kface) {
+    AirTerms r;
+    const double eps = 1 / (1 / epsSurf + kSecondEmissivity - 1);
+    const double b = tenv + 273;
+    r.tenv = tenv;
+    r.kface = kface;
+    r.radiation = kStefanBoltzmann * eps;
+    r.env4 = (b * b) * (b * b);
+    return r;
+}
+
 double SprayCoefficient(double q, double nn) {
     if (nn == 0) return kSprayBase;
     return 1.35 * q * 1000 / nn + kSprayBase;

@@ -35,9 +35,9 @@ constexpr double kEpsBeyond = 0.95, kTenvBeyond = 15;
 constexpr double kKFaceShort = 1.3, kKFaceLong = 0.7;
 
 // Conductivity of the physical model: the solid's below 1200 °C, the liquid's 26 above (the mushy mix
-// of the two is 26 there as well).
-double Conductivity(const CastingData& d, double c, double t) {
-    return Lam(d, c, t);
+// of the two is 26 there as well). Lam with the step's alloying terms: the same bits.
+double Conductivity(const Model& m, double c, double t) {
+    return LamOf(m.cache.terms, c, t);
 }
 
 // The surface condition of one face during one step: a fixed flux qFixed (W/m², the mould's, already the
@@ -48,6 +48,8 @@ struct SurfaceLaw {
     double weight = 0; // share of the step beyond the mould
     int zone = 0;      // 0 mould only; 1..4 spray section; 5 air
     double w = 0;      // water flux of the spray section, l/(m²·s)
+    SprayTerms spray;  // its spray law at that flux
+    AirTerms air;      // radiation and natural convection (none under the sprays)
     double eps = 0, tenv = 0, kface = 0;
     bool endInMould = true; // whether the step ends in the mould
     double qEnd = 0;        // the mould's flux at the end of the step, W/m²
@@ -55,12 +57,10 @@ struct SurfaceLaw {
 
 // Transfer coefficient and sink temperature beyond the mould at surface temperature ts.
 void Transfer(const Model& m, const SurfaceLaw& law, double ts, double& h, double& sink) {
-    const double radiationAndAir =
-        AirLaw(ts, law.tenv, law.eps, law.zone >= 1 && law.zone <= 4 && law.w > 0 ? 0 : law.kface);
+    const double radiationAndAir = law.air.Of(ts);
     if (law.zone >= 1 && law.zone <= 4 && law.w > 0) {
         // A calibrated section's multiplier scales its spray coefficient, as in the original model.
-        const double hs = SprayCoefficient(m.params.Spray, law.w, m.params.SprayWaterT, ts) *
-                          m.params.SprayFactor[law.zone - 1];
+        const double hs = law.spray.Coefficient(ts) * m.params.SprayFactor[law.zone - 1];
         h = hs + radiationAndAir;
         sink = h > 0 ? (hs * m.params.SprayWaterT + radiationAndAir * law.tenv) / h : law.tenv;
     } else {
@@ -101,8 +101,10 @@ SurfaceLaw LawOfStep(const Model& m) {
         if (z > ends[k] && z <= ends[k + 1]) {
             law.zone = k + 1;
             law.w = SprayWaterFlux(flows[k], ends[k + 1] - ends[k], d.HalfX, d.HalfY);
+            law.spray = MakeSprayTerms(p.Spray, law.w, p.SprayWaterT);
         }
     }
+    law.air = MakeAirTerms(law.tenv, law.eps, law.zone >= 1 && law.zone <= 4 && law.w > 0 ? 0 : law.kface);
     return law;
 }
 
@@ -114,31 +116,33 @@ double SolveEnthalpyLine(Model& m, int n, double h, const SurfaceLaw& law, doubl
                          double& surface, Node&& node) {
     PhysicalState& ph = m.phys;
     const double dt = m.params.Dt;
-    std::array<double, kMaxNodes + 2> hOld{}, hCur{}, tCur{}, tNew{}, cap{}, lam{}, g{}, sa{}, sb{}, sc{},
-        sf{}, alfa{}, beta{};
+    // Every entry is written (1..n) before it is read.
+    std::array<double, kMaxNodes + 2> hOld, hCur, tCur, tNew, cap, lam, half, g, sa, sb, sc, sf, alfa, beta,
+        cMean;
     const EnthalpyCurve& curve = ph.steel;
     for (int k = 1; k <= n; ++k) {
         const auto [i, j] = node(k);
         hOld[k] = ph.H[i][j];
         hCur[k] = hOld[k];
         tCur[k] = m.state.Tem[i][j];
+        cMean[k] = m.state.CMean[i][j];
     }
     const double qFixed = law.qFixed * cornerFactor;
     double ts = surface; // surface temperature the transfer is evaluated at
     double qOut = 0;
     for (int it = 0; it < kNewtonMax; ++it) {
         for (int k = 1; k <= n; ++k) {
-            const auto [i, j] = node(k);
-            lam[k] = Conductivity(m.data, m.state.CMean[i][j], tCur[k]);
+            lam[k] = Conductivity(m, cMean[k], tCur[k]);
             cap[k] = curve.Capacity(tCur[k]);
+            half[k] = h / (2 * lam[k]); // resistance of half a cell
         }
         for (int k = 1; k < n; ++k)
-            g[k] = 1 / (h / (2 * lam[k]) + h / (2 * lam[k + 1])); // conductance between k and k + 1
+            g[k] = 1 / (half[k] + half[k + 1]); // conductance between k and k + 1
         double u = 0, sink = 0;
         if (law.weight > 0) {
             double hc = 0;
             Transfer(m, law, ts, hc, sink);
-            u = hc > 0 ? law.weight / (1 / hc + h / (2 * lam[1])) : 0;
+            u = hc > 0 ? law.weight / (1 / hc + half[1]) : 0;
         }
         for (int k = 1; k <= n; ++k) {
             const double left = k > 1 ? g[k - 1] : 0;
@@ -176,7 +180,7 @@ double SolveEnthalpyLine(Model& m, int n, double h, const SurfaceLaw& law, doubl
     }
     // The surface temperature at the end of the step: under the flux of that moment (not the step's
     // mean, which differs where the step leaves the mould).
-    const double lam1 = Conductivity(m.data, m.state.CMean[node(1).i][node(1).j], tCur[1]);
+    const double lam1 = Conductivity(m, cMean[1], tCur[1]);
     if (law.endInMould) {
         ts = tCur[1] - law.qEnd * cornerFactor * h / (2 * lam1);
     } else {
@@ -294,29 +298,19 @@ double EnthalpyCurve::H(double t) const {
 }
 double EnthalpyCurve::Capacity(double t) const {
     const double cp = t <= kCpBreak ? a + kCpSlope * t : kCpLiquid;
-    const double latent = (t > ts && t < tl) ? lf / (tl - ts) : 0;
+    const double latent = (t > ts && t < tl) ? latentPerK : 0;
     return kEnthalpyDensity * (cp + latent);
 }
 double EnthalpyCurve::T(double h) const {
-    // H is continuous and increasing; on each stretch between the breakpoints (solidus, liquidus and
-    // the end of the polynomial specific heat) H/ρ = c2·T² + c1·T + c0.
-    std::array<double, 3> br = {ts, tl, kCpBreak};
-    std::sort(br.begin(), br.end());
+    // H is continuous and increasing; on each stretch between the breakpoints H/ρ is the quadratic
+    // MakeEnthalpyCurve formed.
     const double y = h / kEnthalpyDensity;
-    double lo = -1e9, hi = 1e9;
     int k = 0;
-    while (k < 3 && y > H(br[k]) / kEnthalpyDensity)
+    while (k < 3 && y > yBr[k])
         ++k;
-    if (k > 0) lo = br[k - 1];
-    if (k < 3) hi = br[k];
-    const double probe = k == 0 ? br[0] - 1 : (k == 3 ? br[2] + 1 : (lo + hi) / 2);
-    const double c2 = probe <= kCpBreak ? kCpSlope / 2 : 0;
-    const double c1 = (probe <= kCpBreak ? a : kCpLiquid) + ((probe > ts && probe < tl) ? lf / (tl - ts) : 0);
-    const double ref = k == 0 ? br[0] : lo;
-    const double c0 = H(ref) / kEnthalpyDensity - (c2 * ref * ref + c1 * ref);
-    if (c2 == 0) return (y - c0) / c1;
-    const double disc = c1 * c1 - 4 * c2 * (c0 - y);
-    return (-c1 + std::sqrt(std::max(0.0, disc))) / (2 * c2);
+    if (c2[k] == 0) return (y - c0[k]) / c1[k];
+    const double disc = c1[k] * c1[k] - 4 * c2[k] * (c0[k] - y);
+    return (-c1[k] + std::sqrt(std::max(0.0, disc))) / (2 * c2[k]);
 }
 
 EnthalpyCurve MakeEnthalpyCurve(const Model& m, double c, double s) {
@@ -327,6 +321,22 @@ EnthalpyCurve MakeEnthalpyCurve(const Model& m, double c, double s) {
     e.a = 487.955 - 103 * c + 130 * c * c;
     e.lf = Lat(m.data, c);
     e.hs1300 = (kCpSlope / 2 * kCpBreak + e.a) * kCpBreak;
+    e.latentPerK = e.lf / (e.tl - e.ts);
+    std::array<double, 3> br = {e.ts, e.tl, kCpBreak};
+    std::sort(br.begin(), br.end());
+    for (int k = 0; k < 3; ++k) {
+        e.br[k] = br[k];
+        e.yBr[k] = e.H(br[k]) / kEnthalpyDensity;
+    }
+    for (int k = 0; k <= 3; ++k) {
+        const double lo = k > 0 ? br[k - 1] : -1e9;
+        const double hi = k < 3 ? br[k] : 1e9;
+        const double probe = k == 0 ? br[0] - 1 : (k == 3 ? br[2] + 1 : (lo + hi) / 2);
+        e.c2[k] = probe <= kCpBreak ? kCpSlope / 2 : 0;
+        e.c1[k] = (probe <= kCpBreak ? e.a : kCpLiquid) + ((probe > e.ts && probe < e.tl) ? e.latentPerK : 0);
+        const double ref = k == 0 ? br[0] : lo;
+        e.c0[k] = e.H(ref) / kEnthalpyDensity - (e.c2[k] * ref * ref + e.c1[k] * ref);
+    }
     return e;
 }
 
@@ -362,7 +372,7 @@ void PhysicalTimeStep(Model& m) {
     if (ph.H.Rows() != L + 1 || ph.H.Cols() != M + 1) InitialisePhysical(m);
     BeginStep(m);
     RefreshSolidFraction(m);
-    RefreshFreezingRanges(m);
+    RefreshMeanRanges(m);
 
     for (int i = 1; i <= L; ++i)
         for (int j = 1; j <= M; ++j)

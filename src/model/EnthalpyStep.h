@@ -32,6 +32,15 @@ struct EnthalpyCurve {
     double H(double t) const;        // J/m³
     double Capacity(double t) const; // dH/dT, J/(m³·K)
     double T(double h) const;        // the inverse of H, °C
+
+    // Formed by MakeEnthalpyCurve from the above, for Capacity and T: the latent heat per kelvin of
+    // the freezing range, J/(kg·K), and the breakpoints of H (solidus, liquidus, end of the
+    // polynomial specific heat, in order) with H/ρ there and, on each of the four stretches they
+    // bound, H/ρ = c2·T² + c1·T + c0.
+    double latentPerK = 0;
+    double br[3] = {};
+    double yBr[3] = {};
+    double c2[4] = {}, c1[4] = {}, c0[4] = {};
 };
 EnthalpyCurve MakeEnthalpyCurve(const Model& m, double c, double s);
 

@@ -33,18 +33,28 @@ double SprayWaterFlux(double q, double length, double halfX, double halfY) {
     return q / 3.6 / area; // m³/h -> l/s, over m²
 }
 
-double SprayCoefficient(SprayLaw law, double w, double tw, double ts) {
-    if (!(w > 0)) return 0;
+SprayTerms MakeSprayTerms(SprayLaw law, double w, double tw) {
+    SprayTerms t;
+    t.law = law;
+    t.wetted = w > 0;
+    if (!t.wetted) return t;
     switch (law) {
     case SprayLaw::Nozaki:
-        return std::max(0.0, 392.5 * std::pow(w, 0.55) * (1 - 0.0075 * tw));
+        t.base = std::max(0.0, 392.5 * std::pow(w, 0.55) * (1 - 0.0075 * tw));
+        break;
     case SprayLaw::BolleMoureau:
-        return 423 * std::pow(w, 0.556);
+        t.base = 423 * std::pow(w, 0.556);
+        break;
     case SprayLaw::Sasaki:
         // Published in kW/(m²·K): 708·w^0.75·ts^-1.2 + 0.116.
-        return 708e3 * std::pow(w, 0.75) * std::pow(std::max(ts, 100.0), -1.2) + 116;
+        t.base = 708e3 * std::pow(w, 0.75);
+        break;
     }
-    return 0;
+    return t;
+}
+
+double SprayCoefficient(SprayLaw law, double w, double tw, double ts) {
+    return MakeSprayTerms(law, w, tw).Coefficient(ts);
 }
 
 const char* SprayLawName(SprayLaw law) {

@@ -99,6 +99,18 @@ void RefreshFreezingRanges(Model& m) {
     }
 }
 
+void RefreshMeanRanges(Model& m) {
+    const ModelState& s = m.state;
+    StepCache& c = m.cache;
+    for (int i = 1; i <= m.params.L; ++i) {
+        for (int j = 1; j <= m.params.M; ++j) {
+            const RangeEntry& mean = MemoRange(m, Memo::Mean, i, j, s.CMean[i][j], s.SMean[i][j]);
+            c.meanTs[i][j] = mean.tsol;
+            c.meanTL[i][j] = mean.tliq;
+        }
+    }
+}
+
 void RefreshDensity(Model& m) {
     for (int i = 1; i <= m.params.L; ++i)
         for (int j = 1; j <= m.params.M; ++j)

@@ -114,6 +114,9 @@ void EndStep(Model& m);
 
 // The solidus and liquidus fields of the step's start (solidTs .. meanTL).
 void RefreshFreezingRanges(Model& m);
+// Only meanTs and meanTL, for a step that solidifies from the enthalpy (the phase compositions' ranges
+// are read only by the original model's heat sweeps and solidification).
+void RefreshMeanRanges(Model& m);
 // The solid fraction field recomputed from MSol.
 void RefreshSolidFraction(Model& m);
 // The mixture density field recomputed from MSol (through the remembered densities).
