@@ -40,8 +40,9 @@ double SprayWaterFlux(double q, double length, double halfX, double halfY);
 //  Bolle & Moureau (1979): h = 423·w^0.556 (1 < w < 7 l/(m²·s), 627 < ts < 927 °C);
 //  Sasaki et al. (1979): h = 708·w^0.75·ts^-1.2 + 0.116 in kW/(m²·K), ts ≥ 100 °C here.
 // The three agree in size (0.30, 0.42 and 0.32 kW/(m²·K) at 1 l/(m²·s), 30 °C water and a 900 °C
-// surface), which settles their units; their coefficients and ranges could not be checked against the
-// papers or a review's table here (see the README).
+// surface), which settles their units. Sasaki's agrees with the paper's own 2.83e7·W^0.75·Ts^-1.2 + 100
+// kcal/(m²·h·°C), W in l/(cm²·min), 700-1200 °C (Tetsu-to-Hagane 65 (1979) 90); the other two could not
+// be checked against their papers here (see the README).
 double SprayCoefficient(SprayLaw law, double w, double tw, double ts);
 
 // The same law with its water flux and water temperature fixed (a spray section during a step): the
