@@ -1,4 +1,5 @@
 #include "UnCasting.h"
+#include "ui/UiFormat.h"
 
 #include "strand/StrandExport.h"
 
@@ -39,15 +40,6 @@ constexpr int kMaxPyrometers = 12;
 QString Shown(double v, int decimals = -1) {
     if (!std::isfinite(v)) return QString();
     return decimals < 0 ? QLocale().toString(v, 'g', 10) : QLocale().toString(v, 'f', decimals);
-}
-
-// A number typed with the locale's separator or with a point; false for anything else.
-bool ReadNumber(const QString& text, double& v) {
-    bool ok = false;
-    const QString t = text.trimmed();
-    v = QLocale().toDouble(t, &ok);
-    if (!ok) v = QLocale::c().toDouble(t, &ok);
-    return ok && std::isfinite(v);
 }
 
 // The criteria in the order of the verdict chart's rows, bottom up, and their short names for its axis
@@ -219,7 +211,8 @@ TFormCasting::TFormCasting(QWidget* parent) : QWidget(parent) {
         if (row > 0) {
             // A new point a minute after the last, at the same speed.
             double t = 0;
-            if (QTableWidgetItem* item = TableSchedule->item(row - 1, 0); item && ReadNumber(item->text(), t))
+            if (QTableWidgetItem* item = TableSchedule->item(row - 1, 0);
+                item && ReadTypedNumber(item->text(), t))
                 TableSchedule->setItem(row, 0, new QTableWidgetItem(Shown(t + 1)));
             if (QTableWidgetItem* item = TableSchedule->item(row - 1, 1))
                 TableSchedule->setItem(row, 1, new QTableWidgetItem(item->text()));
@@ -298,7 +291,7 @@ std::vector<double> TFormCasting::PyrometersFromField(double length, QString& pr
     std::vector<double> z;
     for (const QString& cell : cells) {
         double v = 0;
-        if (!ReadNumber(cell, v)) {
+        if (!ReadTypedNumber(cell, v)) {
             problem = field + QStringLiteral("«%1» не является числом.").arg(cell);
             return {};
         }
@@ -333,7 +326,7 @@ korvel::Schedule TFormCasting::ScheduleFromTable(QString& problem) const {
             const QString text = item ? item->text().trimmed() : QString();
             if (text.isEmpty() && c >= 2) continue;
             double v = 0;
-            if (!ReadNumber(text, v)) {
+            if (!ReadTypedNumber(text, v)) {
                 problem = QStringLiteral("Расписание, строка %1, столбец «%2»: «%3» не является числом.")
                               .arg(r + 1)
                               .arg(QString::fromUtf8(kColumnCaptions[c]), text);
@@ -426,9 +419,9 @@ void TFormCasting::Start() {
     const korvel::Schedule s = ScheduleFromTable(problem);
     korvel::StrandOptions o;
     double launch = 0, duration = 0;
-    if (problem.isEmpty() && !ReadNumber(EditLaunch->text(), launch))
+    if (problem.isEmpty() && !ReadTypedNumber(EditLaunch->text(), launch))
         problem = QStringLiteral("Поле «Слиток каждые, с»: нужно число.");
-    if (problem.isEmpty() && !ReadNumber(EditDuration->text(), duration))
+    if (problem.isEmpty() && !ReadTypedNumber(EditDuration->text(), duration))
         problem = QStringLiteral("Поле «Длительность разливки, мин»: нужно число.");
     korvel::Model base = m_modelSource ? m_modelSource() : korvel::Model{};
     o.launch = launch;

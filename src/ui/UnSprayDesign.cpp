@@ -1,4 +1,5 @@
 #include "UnSprayDesign.h"
+#include "ui/UiFormat.h"
 
 #include "UnProfile.h"
 #include "design/DesignText.h"
@@ -29,16 +30,6 @@
 #include <cmath>
 
 namespace {
-
-// A number as typed: the locale's decimal separator, or a decimal point.
-bool ReadNumber(const QString& text, double& v) {
-    const QString t = text.trimmed();
-    if (t.isEmpty()) return false;
-    bool ok = false;
-    v = QLocale().toDouble(t, &ok);
-    if (!ok) v = QLocale::c().toDouble(t, &ok);
-    return ok && std::isfinite(v);
-}
 
 QString Show(double v, int decimals) {
     return std::isfinite(v) ? QLocale().toString(v, 'f', decimals) : QStringLiteral("—");
@@ -209,7 +200,7 @@ korvel::SprayDesignSettings TFormSprayDesign::SettingsFromControls(const korvel:
     korvel::SprayDesignSettings s;
     speeds.clear();
     auto number = [&](QLineEdit* e, const QString& what, double& v) {
-        if (ReadNumber(e->text(), v)) return true;
+        if (ReadTypedNumber(e->text(), v)) return true;
         problem = QStringLiteral("%1: «%2» — не число.").arg(what, e->text());
         return false;
     };
@@ -238,7 +229,7 @@ korvel::SprayDesignSettings TFormSprayDesign::SettingsFromControls(const korvel:
         double v[3] = {};
         bool ok = parts.size() == 3;
         for (int k = 0; ok && k < 3; ++k)
-            ok = ReadNumber(parts[k], v[k]);
+            ok = ReadTypedNumber(parts[k], v[k]);
         std::string error;
         if (!ok ||
             !korvel::ParseSprayTarget("surface=" + korvel::FixedText(v[0], 6) + ":" +

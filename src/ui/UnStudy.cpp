@@ -40,16 +40,6 @@
 
 namespace {
 
-// A number as typed: the locale's decimal separator, or a decimal point.
-bool ReadNumber(const QString& text, double& v) {
-    const QString t = text.trimmed();
-    if (t.isEmpty()) return false;
-    bool ok = false;
-    v = QLocale().toDouble(t, &ok);
-    if (!ok) v = QLocale::c().toDouble(t, &ok);
-    return ok && std::isfinite(v);
-}
-
 QString FieldTitle(const korvel::CaseField& f) {
     const QString caption = QString::fromUtf8(f.caption);
     return *f.unit ? caption + QStringLiteral(", ") + QString::fromUtf8(f.unit) : caption;
@@ -341,7 +331,7 @@ korvel::Study TFormStudy::StudyFromControls(QString& problem) const {
             const QLineEdit* edits[3] = {r.from, r.to, r.step};
             const QString names[3] = {QStringLiteral("от"), QStringLiteral("до"), QStringLiteral("шаг")};
             for (int j = 0; j < 3; ++j) {
-                if (!ReadNumber(edits[j]->text(), v[j])) {
+                if (!ReadTypedNumber(edits[j]->text(), v[j])) {
                     problem = QStringLiteral("%1: в поле «%2» нужно число.").arg(which, names[j]);
                     return s;
                 }
@@ -356,7 +346,7 @@ korvel::Study TFormStudy::StudyFromControls(QString& problem) const {
                 r.list->text().split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
             for (const QString& item : items) {
                 double v = 0;
-                if (!ReadNumber(item, v)) {
+                if (!ReadTypedNumber(item, v)) {
                     problem =
                         QStringLiteral("%1: «%2» не является числом (значения списка разделяются точкой "
                                        "с запятой).")
